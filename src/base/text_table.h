@@ -1,0 +1,45 @@
+#pragma once
+// The language texts: every text the program shows comes from here, by text
+// id and language index (1 French, 2 English, 3 Portuguese, 4 German). Texts
+// are UTF-8 here; they become Windows-1252 only at the instrument and file
+// edge.
+#include <string>
+#include <vector>
+
+namespace orvadw {
+
+inline constexpr int kFrench = 1;
+inline constexpr int kEnglish = 2;
+inline constexpr int kPortuguese = 3;
+inline constexpr int kGerman = 4;
+
+class TextTable {
+ public:
+  explicit TextTable(int language = kFrench);
+
+  // Empties the result array, fills it by the lookup rules and returns it:
+  // a language above 4 gives one empty string; an id outside 1..247 (or an
+  // unused id) gives an empty list; otherwise the entry's strings in order.
+  const std::vector<std::string>& lookup(int id, int language);
+
+  // The first string of lookup(id, language()), or "" for an empty list.
+  std::string text(int id);
+  // The string at index, or "" when the index is not below the list length.
+  std::string text(int id, int index);
+
+  int language() const { return language_; }
+  void set_language(int language) { language_ = language; }
+
+  static int language_count() { return 4; }
+
+ private:
+  int language_;
+  std::vector<std::string> result_;
+};
+
+// Stateless forms for code that has no table object of its own.
+std::vector<std::string> text_list(int id, int language);
+std::string text_of(int id, int language);
+std::string text_of(int id, int index, int language);
+
+}  // namespace orvadw
