@@ -1,0 +1,29 @@
+#pragma once
+// The in-process wire between a test's link and a simulated instrument:
+// attach() an instrument under a name, and the device "sim:<name>" opens a
+// SerialPort whose written bytes reach the instrument and whose received bytes
+// are its answers, with the faults of FaultOptions and real time-outs. The
+// driver for "sim:" names registers itself with the link on first attach.
+#include <memory>
+#include <string>
+
+#include "sim/fault_options.h"
+#include "sim/simulated_instrument.h"
+
+namespace orvadw::sim {
+
+class SimBus {
+ public:
+  // Makes "sim:<name>" reach this instrument with these faults (replacing any
+  // earlier attachment of that name).
+  static void attach(const std::string& name, std::shared_ptr<SimulatedInstrument> instrument,
+                     FaultOptions faults = {});
+  static void detach(const std::string& name);
+  // Changes the faults of an attached instrument; applies to the next request.
+  static void set_faults(const std::string& name, const FaultOptions& faults);
+  // Simulates the device being unplugged: open ports of that name then fail
+  // as a vanished device does, and new opens give -14.
+  static void unplug(const std::string& name);
+};
+
+}  // namespace orvadw::sim
