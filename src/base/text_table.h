@@ -20,6 +20,7 @@ class TextTable {
   // Empties the result array, fills it by the lookup rules and returns it:
   // a language above 4 gives one empty string; an id outside 1..247 (or an
   // unused id) gives an empty list; otherwise the entry's strings in order.
+  // A language below 1 (a damaged setting) gives an empty list.
   const std::vector<std::string>& lookup(int id, int language);
 
   // The first string of lookup(id, language()), or "" for an empty list.
@@ -41,5 +42,8 @@ class TextTable {
 std::vector<std::string> text_list(int id, int language);
 std::string text_of(int id, int language);
 std::string text_of(int id, int index, int language);
+
+// The ids of the table's rows in stored order (for checks of the table).
+std::vector<int> text_table_ids();
 
 }  // namespace orvadw

@@ -1,0 +1,80 @@
+#include "base/text_table.h"
+
+#include <array>
+
+#include "base/text_table_data.h"
+
+namespace orvadw {
+
+namespace {
+
+constexpr int kFirstId = 1;
+constexpr int kLastId = 247;
+
+// Rows by id, built once; a null entry is an id without texts.
+const std::array<const TextRow*, kLastId + 1>& rows_by_id() {
+  static const auto index = [] {
+    std::array<const TextRow*, kLastId + 1> by_id{};
+    for (const TextRow& row : text_rows()) {
+      // A stray id outside the range or a second row for an id must not
+      // replace the first one; the table test reports both.
+      if (row.id < kFirstId || row.id > kLastId || by_id[row.id] != nullptr) continue;
+      by_id[row.id] = &row;
+    }
+    return by_id;
+  }();
+  return index;
+}
+
+void fill(std::vector<std::string>& out, int id, int language) {
+  out.clear();
+  if (language > TextTable::language_count()) {
+    // An unknown language still gives the caller one (empty) string to show.
+    out.emplace_back();
+    return;
+  }
+  // Below 1 there is no column to read: treated like an unused id.
+  if (language < 1 || id < kFirstId || id > kLastId) return;
+  const TextRow* row = rows_by_id()[id];
+  if (row == nullptr) return;
+  for (std::string_view s : *row->in(language)) out.emplace_back(s);
+}
+
+std::string item(const std::vector<std::string>& list, int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= list.size()) return {};
+  return list[static_cast<std::size_t>(index)];
+}
+
+}  // namespace
+
+TextTable::TextTable(int language) : language_(language) {}
+
+const std::vector<std::string>& TextTable::lookup(int id, int language) {
+  fill(result_, id, language);
+  return result_;
+}
+
+std::string TextTable::text(int id) { return text(id, 0); }
+
+std::string TextTable::text(int id, int index) { return item(lookup(id, language_), index); }
+
+std::vector<std::string> text_list(int id, int language) {
+  std::vector<std::string> out;
+  fill(out, id, language);
+  return out;
+}
+
+std::string text_of(int id, int language) { return text_of(id, 0, language); }
+
+std::string text_of(int id, int index, int language) {
+  return item(text_list(id, language), index);
+}
+
+std::vector<int> text_table_ids() {
+  std::vector<int> ids;
+  ids.reserve(text_rows().size());
+  for (const TextRow& row : text_rows()) ids.push_back(row.id);
+  return ids;
+}
+
+}  // namespace orvadw
