@@ -1,0 +1,188 @@
+#include "files/record_file_session.h"
+
+#include "base/cp1252.h"
+#include "files/file_error.h"
+
+namespace orvadw {
+
+RecordFileSession::RecordFileSession(int language, FileServiceHooks hooks)
+    : language_(language), hooks_(std::move(hooks)) {}
+
+int RecordFileSession::set_file_kind(int text_id) {
+  return file_kind_from_text_id(text_id, language_, kind_);
+}
+
+void RecordFileSession::build_header_text(const std::string& title,
+                                          const IdentificationTexts& ids) {
+  header_text_ = orvadw::build_header_text(title, ids);
+}
+
+void RecordFileSession::show(const std::string& message, int caption_id) {
+  if (hooks_.show_error) hooks_.show_error(message, caption_id);
+}
+
+void RecordFileSession::show_incorrect_file() {
+  show(text_of(kIncorrectFileTextId, language_), kErrorCaptionId);
+}
+
+void RecordFileSession::show_file_error(int error_number) {
+  show(file_error_message(error_number, language_), kErrorCaptionId);
+}
+
+void RecordFileSession::close_file() {
+  file_.close();
+  open_ = false;
+}
+
+int RecordFileSession::write_new_file(const std::string& path,
+                                      std::span<const std::uint8_t> bytes) {
+  close_file();
+  if (file_.create(path) != 0) {
+    show_file_error(file_.error_number());
+    return -1;
+  }
+  const DateTime now = hooks_.now ? hooks_.now() : DateTime::now();
+  int rc = file_.create_header(cp1252_from_utf8(header_text_), now);
+  if (rc == 0) rc = file_.append(bytes);
+  // A full disk or a vanished folder must not pass for a saved file.
+  if (rc != 0 && file_.error_number() != 0) show_file_error(file_.error_number());
+  close_file();
+  return rc == 0 ? 0 : -1;
+}
+
+int RecordFileSession::append_to_file(const std::string& path,
+                                      std::span<const std::uint8_t> bytes) {
+  // A file left open for reading, or another file, cannot take the record.
+  if (!(file_.is_writable() && file_.path() == path)) {
+    close_file();
+    if (file_.open(path, true) != 0) {
+      show_file_error(file_.error_number());
+      return -1;
+    }
+    std::string text;
+    DateTime time;
+    if (file_.read_header(text, time) != 0) {
+      if (file_.error_number() != 0) {
+        show_file_error(file_.error_number());
+      } else {
+        show_incorrect_file();
+      }
+      close_file();
+      return -1;
+    }
+  }
+  int rc = file_.append(bytes);
+  if (rc != 0) {
+    if (file_.error_number() != 0) {
+      show_file_error(file_.error_number());
+    } else {
+      // A cut or foreign tail: appending would hide the new record.
+      show_incorrect_file();
+    }
+  }
+  close_file();
+  return rc == 0 ? 0 : -1;
+}
+
+int RecordFileSession::save_record(std::string& path, std::span<const std::uint8_t> bytes,
+                                   int mode) {
+  if (mode == kAppendMode) {
+    if (path.empty()) return -1;
+    return append_to_file(path, bytes);
+  }
+  if (path.empty()) {
+    if (!hooks_.choose_save_path) return -1;
+    std::optional<std::string> chosen = hooks_.choose_save_path();
+    if (!chosen || chosen->empty()) return -1;
+    if (write_new_file(*chosen, bytes) != 0) return -1;
+    path = *chosen;
+    return 0;
+  }
+  return write_new_file(path, bytes);
+}
+
+int RecordFileSession::read_open_header() {
+  std::string text;
+  if (file_.read_header(text, file_save_time_) != 0) {
+    if (file_.error_number() != 0) {
+      show_file_error(file_.error_number());
+    } else {
+      show_incorrect_file();
+    }
+    close_file();
+    return -1;
+  }
+  file_header_text_ = utf8_from_cp1252(text);
+  return 0;
+}
+
+int RecordFileSession::open_for_reading(std::string& path, int& count,
+                                        std::string& header_text) {
+  if (open_ && (path.empty() || path == file_.path())) {
+    count = file_.record_count();
+    header_text = file_header_text_;
+    return 0;
+  }
+  // Asked for another file than the one open: never answer from the old one.
+  close_file();
+  std::string chosen = path;
+  if (chosen.empty()) {
+    if (!hooks_.choose_open_path) return -1;
+    std::optional<std::string> answer = hooks_.choose_open_path();
+    if (!answer || answer->empty()) return -1;
+    chosen = *answer;
+    path = chosen;
+  }
+  if (file_.open(chosen, false) != 0) {
+    show_file_error(file_.error_number());
+    return -1;
+  }
+  if (read_open_header() != 0) return -1;
+  open_ = true;
+  count = file_.record_count();
+  header_text = file_header_text_;
+  return 0;
+}
+
+int RecordFileSession::read_identification(const std::string& path, FileHeader& header) {
+  if (path.empty()) return -1;
+  if (!open_ || path != file_.path()) {
+    close_file();
+    if (file_.open(path, false) != 0) {
+      show_file_error(file_.error_number());
+      return -1;
+    }
+    open_ = true;
+  }
+  if (read_open_header() != 0) return -1;
+  parse_header_text(file_header_text_, header);
+  header.record_count = file_.record_count();
+  header.save_time = file_save_time_;
+  if (header.record_count <= 0) {
+    show_incorrect_file();
+    return -1;
+  }
+  if (hooks_.check_firmware && hooks_.check_firmware(header.software_version) != 0) return -1;
+  if (hooks_.apply_identification) hooks_.apply_identification(header);
+  return 0;
+}
+
+int RecordFileSession::load_record(std::string& path, int index, int register_count,
+                                   std::vector<std::uint8_t>& bytes) {
+  if (!open_ || (!path.empty() && path != file_.path())) {
+    int count = 0;
+    std::string text;
+    if (open_for_reading(path, count, text) != 0) return -1;
+    // read_identification reports a file without records itself.
+    if (read_identification(path, identification_) != 0) return -1;
+  }
+  std::vector<std::uint8_t> record;
+  if (file_.read_record(index, record) != 0) return -1;
+  if (register_count < 0 || record.size() != 2 * static_cast<std::size_t>(register_count)) {
+    return -1;
+  }
+  bytes = std::move(record);
+  return 0;
+}
+
+}  // namespace orvadw
