@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "sim/civil_time.h"
+
 namespace orvadw::sim {
 
 struct InstrumentOptions {
@@ -49,6 +51,23 @@ class SimulatedInstrument {
 
   int jbus() const;
   InstrumentCounters counters() const;
+
+  // The instrument clock now, and the number of entries its logger holds.
+  CivilTime clock() const;
+  int logger_size() const;
+
+  // Register blocks (start address, number of registers) and the logger
+  // capacity, for tests that probe the edges of the map.
+  static constexpr int kIdentAddress = 0xFF00, kIdentCount = 25;
+  static constexpr int kLiveAddress = 0x100, kLiveCount = 24;
+  static constexpr int kParamsAddress = 0x1000, kParamsCount = 50;
+  static constexpr int kClockAddress = 0x2301, kClockCount = 3;
+  static constexpr int kResetAddress = 0x230A, kResetCount = 2;
+  static constexpr int kOutputsAddress = 0x3000, kOutputsCount = 7;
+  static constexpr int kSpecialAddress = 0x4000, kSpecialCount = 9;
+  static constexpr int kEscAddress = 0xB00, kEscCount = 62;
+  static constexpr int kLoggerCapacity = 1000;
+  static constexpr int kLoggerEntryBytes = 16;
 
  private:
   struct Impl;
