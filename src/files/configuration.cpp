@@ -122,8 +122,9 @@ std::string Configuration::decide_last_folder(const std::string& configuration_p
   SettingsStore store(configuration_path);
   std::string data_folder = program_folder() + std::string(config::kDataFolderName);
   if (store.read_text(config::kTest, config::kTestKey, "").empty()) {
-    // A configuration no earlier run has written: first start.
-    make_folders(data_folder);
+    // A configuration no earlier run has written: first start. One level
+    // only, inside a program folder that exists.
+    ::mkdir(data_folder.c_str(), 0777);
     return data_folder;
   }
   std::string saved = store.read_text(config::kFileSave, config::kPathFileSave, "");
