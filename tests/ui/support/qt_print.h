@@ -1,0 +1,10 @@
+#pragma once
+// Readable Qt values in test failure messages.
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QPoint& p, std::ostream* out) { *out << '(' << p.x() << ", " << p.y() << ')'; }
+inline void PrintTo(const QSize& s, std::ostream* out) { *out << s.width() << 'x' << s.height(); }
