@@ -201,14 +201,16 @@ int RecordFile::read_header(std::string& text, DateTime& time) {
   // Three lines after the length, each ending with a line feed inside the
   // header; only the third (the save time) is kept.
   std::size_t pos = 4;
-  std::string line;
+  std::size_t line_start = pos;
   for (int n = 0; n < 3; ++n) {
-    line.clear();
-    while (pos < header.size() && header[pos] != '\n') line.push_back(static_cast<char>(header[pos++]));
+    line_start = pos;
+    while (pos < header.size() && header[pos] != '\n') ++pos;
     if (pos >= header.size()) return -1;
     ++pos;
   }
-  if (line.size() != kDateLineLength) return -1;
+  if (pos - 1 - line_start != kDateLineLength) return -1;
+  const std::string line(header.begin() + static_cast<std::ptrdiff_t>(line_start),
+                         header.begin() + static_cast<std::ptrdiff_t>(pos - 1));
   // What is left is the header text and the header's own final line feed.
   if (pos >= header.size()) return -1;
 
@@ -276,7 +278,10 @@ bool RecordFile::tail_consistent(std::int32_t count) {
 
 void RecordFile::count_records_from_start() {
   tail_damaged_ = true;
-  markers_.assign(1, header_length_);
+  // Reserved once, so that the walk never asks for more than the file holds.
+  markers_.clear();
+  markers_.reserve(static_cast<std::size_t>((file_size_ - 4 - header_length_) / 12) + 1);
+  markers_.push_back(header_length_);
   std::int64_t offset = header_length_;
   std::int32_t index = 0;
   std::int32_t n = 0;
@@ -288,35 +293,44 @@ void RecordFile::count_records_from_start() {
   record_count_ = index;
 }
 
+bool RecordFile::walk_forward(std::size_t from, std::size_t to) {
+  std::int32_t n = 0;
+  for (std::size_t k = from; k < to; ++k) {
+    if (!check_record_at(markers_[k], static_cast<std::int32_t>(k), n)) return false;
+    markers_[k + 1] = markers_[k] + 12 + n;
+  }
+  return true;
+}
+
+bool RecordFile::walk_backward(std::size_t from, std::size_t to) {
+  std::int32_t n = 0;
+  for (std::size_t k = from; k > to; --k) {
+    const std::int64_t here = markers_[k];
+    std::int32_t trailing = 0;
+    if (!read_int32(here - 4, trailing) || trailing < 0) return false;
+    const std::int64_t previous = here - 12 - static_cast<std::int64_t>(trailing);
+    if (!check_record_at(previous, static_cast<std::int32_t>(k - 1), n) || n != trailing) {
+      return false;
+    }
+    markers_[k - 1] = previous;
+  }
+  return true;
+}
+
 bool RecordFile::locate(int index, std::int64_t& offset) {
   const auto at = static_cast<std::size_t>(index);
-  if (markers_[at] >= 0) {
-    offset = markers_[at];
-    return true;
-  }
-  // Walk from the nearest marker already known, forward or backward; both
-  // ends are always known, and each step checks the record it crosses.
-  std::size_t lo = at;
-  while (markers_[lo] < 0) --lo;
-  std::size_t hi = at;
-  while (markers_[hi] < 0) ++hi;
-  std::int32_t n = 0;
-  if (at - lo <= hi - at) {
-    for (std::size_t k = lo; k < at; ++k) {
-      if (!check_record_at(markers_[k], static_cast<std::int32_t>(k), n)) return false;
-      markers_[k + 1] = markers_[k] + 12 + n;
-    }
-  } else {
-    for (std::size_t k = hi; k > at; --k) {
-      const std::int64_t here = markers_[k];
-      std::int32_t trailing = 0;
-      if (!read_int32(here - 8, trailing) || trailing < 0) return false;
-      const std::int64_t previous = here - 12 - static_cast<std::int64_t>(trailing);
-      if (!check_record_at(previous, static_cast<std::int32_t>(k - 1), n) || n != trailing) {
-        return false;
-      }
-      markers_[k - 1] = previous;
-    }
+  if (markers_[at] < 0) {
+    // Walk from the nearest marker already known; both ends always are, and
+    // every step checks the record it crosses. A damaged record on one side
+    // does not hide the records that can be reached from the other.
+    std::size_t lo = at;
+    while (markers_[lo] < 0) --lo;
+    std::size_t hi = at;
+    while (markers_[hi] < 0) ++hi;
+    const bool forward_first = at - lo <= hi - at;
+    bool found = forward_first ? walk_forward(lo, at) : walk_backward(hi, at);
+    if (!found) found = forward_first ? walk_backward(hi, at) : walk_forward(lo, at);
+    if (!found) return false;
   }
   offset = markers_[at];
   return true;

@@ -102,6 +102,8 @@ class RecordFile {
   bool tail_consistent(std::int32_t count);
   void count_records_from_start();
   bool locate(int index, std::int64_t& offset);
+  bool walk_forward(std::size_t from, std::size_t to);
+  bool walk_backward(std::size_t from, std::size_t to);
   void reset_state();
 
   int fd_ = -1;
