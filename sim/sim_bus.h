@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "sim/fault_injector.h"
 #include "sim/fault_options.h"
 #include "sim/simulated_instrument.h"
 
@@ -24,6 +25,11 @@ class SimBus {
   // Simulates the device being unplugged: open ports of that name then fail
   // as a vanished device does, and new opens give -14.
   static void unplug(const std::string& name);
+
+  // The faults applied so far on that name ({} for an unknown name).
+  static FaultCounters fault_counters(const std::string& name);
+  // The device name that reaches an attachment: "sim:" + name.
+  static std::string device(const std::string& name) { return "sim:" + name; }
 };
 
 }  // namespace orvadw::sim
