@@ -128,7 +128,13 @@ long long text_as_integer(std::string_view text) {
     if (c != '.') digits.push_back(c);
   }
   // c_strtoll saturates at the long long range on overflow.
-  return c_strtoll(digits, 10);
+  std::size_t used = 0;
+  long long value = c_strtoll(digits, 10, &used);
+  if (used > 0) return value;
+  // "inf" from an unlimited field: the far end, never a wrapped or zero value.
+  double v = c_strtod(digits);
+  if (std::isinf(v)) return v > 0 ? std::numeric_limits<long long>::max() : std::numeric_limits<long long>::min();
+  return 0;
 }
 
 long long saturate(double value, long long lowest, long long highest) {
