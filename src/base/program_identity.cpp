@@ -51,7 +51,11 @@ std::string program_version_key(std::string_view executable_name) {
   return key;
 }
 
-std::string program_version_key() { return program_version_key(executable_path()); }
+std::string program_version_key() {
+  // Every descriptor table asks for it; the executable does not change.
+  static const std::string key = program_version_key(executable_path());
+  return key;
+}
 
 std::string internal_name() { return version::kInternalName; }
 std::string file_version() { return version::kFileVersion; }
