@@ -27,6 +27,9 @@ class PortMap {
   // Turns automatic numbering of the devices present off (tests never open
   // real ports) or on (the default).
   void set_scan_devices(bool on);
+  // Where the scan looks: the device folder ("/dev") and the tty class folder
+  // of sysfs ("/sys/class/tty"). For tests of the scan itself.
+  void set_scan_roots(const std::string& dev_dir, const std::string& sys_tty_dir);
 
   // The device of COM<com_number> (1-based), or "" when there is none.
   std::string device_for(int com_number) const;
@@ -36,10 +39,14 @@ class PortMap {
  private:
   PortMap() = default;
   std::vector<std::string> scanned_devices() const;
+  // COM number to device for the numbers without a key; mutex_ held.
+  std::map<int, std::string> assigned_locked() const;
 
   mutable std::mutex mutex_;
   std::map<int, std::string> explicit_;
   bool scan_ = true;
+  std::string dev_dir_ = "/dev";
+  std::string sys_tty_dir_ = "/sys/class/tty";
 };
 
 }  // namespace orvadw

@@ -2,6 +2,7 @@
 // One open serial port behind a table of operations. Every operation answers
 // "not supported" (-24) unless a driver provides it; the POSIX termios driver
 // provides them all, the simulator's in-process driver the ones a link needs.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,7 +23,7 @@ class SerialPort {
   SerialPort(const SerialPort&) = delete;
   SerialPort& operator=(const SerialPort&) = delete;
 
-  int status() const { return status_; }
+  int status() const { return status_.load(); }
   int port_index() const { return port_index_; }
   int driver_kind() const { return driver_kind_; }
   int last_transfer_count() const { return last_transfer_count_; }
@@ -58,11 +59,17 @@ class SerialPort {
   // file descriptor blocks in poll() instead.
   virtual int read_byte_timeout(int timeout_ms, const IdleHook& idle);
   // Wakes a read_byte_timeout() blocked in another thread, which then
-  // returns -8 at once. Used when the reader thread is stopped.
+  // returns -8 at once. Used when the reader thread is stopped. A wake-up
+  // that comes while no read waits may be dropped by the next read, so a
+  // caller that must end a reader repeats it until the reader has left.
   virtual void interrupt_wait();
 
   // True while the device is still there (false after a hang-up or unplug).
-  virtual bool is_alive() const { return status_ != result::kNoSuchPort; }
+  virtual bool is_alive() const { return status_.load() != result::kNoSuchPort; }
+
+  // A sentence for the user about the last failure (why an open failed, e.g.
+  // a missing "dialout" group membership); by default the meaning of status().
+  virtual std::string error_text() const;
 
  protected:
   int fail(int code) {
@@ -71,12 +78,20 @@ class SerialPort {
   }
   void set_status(int code) { status_ = code; }
   void set_last_transfer_count(int count) { last_transfer_count_ = count; }
+  // The flag that the default interrupt_wait() sets; true once per interrupt.
+  bool take_interrupt() { return interrupted_.exchange(false); }
 
  private:
+  friend struct SerialPortList;
   int port_index_;
   int driver_kind_;
-  int status_ = 0;
+  std::atomic<int> status_{0};  // written by the reader and the sending thread
   int last_transfer_count_ = 0;
+  std::atomic<bool> interrupted_{false};
+  // Process-wide list of live ports, closed at program exit; intrusive so
+  // that registering a port can never fail for lack of memory.
+  SerialPort* list_prev_ = nullptr;
+  SerialPort* list_next_ = nullptr;
 };
 
 }  // namespace orvadw

@@ -1,0 +1,179 @@
+#include "link/port_map.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "base/ini_file.h"
+
+namespace orvadw {
+
+namespace {
+
+constexpr int kMaxCom = 255;
+
+// The number after prefix when name is prefix followed by digits only; -1 otherwise.
+long number_after(const std::string& name, const std::string& prefix) {
+  if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return -1;
+  long value = 0;
+  for (std::size_t i = prefix.size(); i < name.size(); ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(name[i]))) return -1;
+    value = value * 10 + (name[i] - '0');
+    if (value > 1000000) return -1;
+  }
+  return value;
+}
+
+std::string read_first_line(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::string line;
+  if (in) std::getline(in, line);
+  return line;
+}
+
+// "COM<n>" in any case, n 1..255; 0 otherwise.
+int com_number_of_key(const std::string& key) {
+  if (key.size() < 4) return 0;
+  std::string upper = key;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const long n = number_after(upper, "COM");
+  return (n >= 1 && n <= kMaxCom) ? static_cast<int>(n) : 0;
+}
+
+}  // namespace
+
+PortMap& PortMap::instance() {
+  static PortMap* map = new PortMap;  // lives until the end, for ports closed at exit
+  return *map;
+}
+
+int PortMap::load(const std::string& ini_path) {
+  {
+    std::ifstream probe(ini_path);
+    if (!probe) return -1;
+  }
+  IniFile ini(ini_path);
+  std::map<int, std::string> found;
+  std::set<int> emptied;
+  for (const std::string& key : ini.keys("Ports")) {
+    const int number = com_number_of_key(key);
+    if (number == 0) continue;
+    const std::optional<std::string> value = ini.read("Ports", key);
+    if (value && !value->empty()) {
+      found[number] = *value;
+    } else {
+      emptied.insert(number);
+    }
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (int number : emptied) explicit_.erase(number);
+  for (auto& [number, device] : found) explicit_[number] = device;
+  return 0;
+}
+
+void PortMap::set_device(int com_number, const std::string& device) {
+  if (com_number < 1 || com_number > kMaxCom) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (device.empty()) {
+    explicit_.erase(com_number);
+  } else {
+    explicit_[com_number] = device;
+  }
+}
+
+void PortMap::clear() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  explicit_.clear();
+}
+
+void PortMap::set_scan_devices(bool on) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  scan_ = on;
+}
+
+void PortMap::set_scan_roots(const std::string& dev_dir, const std::string& sys_tty_dir) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  dev_dir_ = dev_dir;
+  sys_tty_dir_ = sys_tty_dir;
+}
+
+std::vector<std::string> PortMap::scanned_devices() const {
+  namespace fs = std::filesystem;
+  const fs::path dev(dev_dir_);
+  const fs::path sys(sys_tty_dir_);
+
+  // The system console is never offered: opening it would fight the kernel.
+  std::set<std::string> consoles;
+  {
+    std::istringstream words(read_first_line(sys / "console" / "active"));
+    std::string word;
+    while (words >> word) consoles.insert(word);
+  }
+
+  const char* const prefixes[] = {"ttyUSB", "ttyACM", "rfcomm", "ttyS"};
+  std::vector<std::pair<long, std::string>> groups[4];
+  std::error_code ec;
+  for (fs::directory_iterator it(dev, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    for (int g = 0; g < 4; ++g) {
+      const long n = number_after(name, prefixes[g]);
+      if (n < 0) continue;
+      if (consoles.count(name) != 0) break;
+      if (g == 3) {
+        // Most machines list many ttyS nodes without a UART behind them.
+        const fs::path node = sys / name;
+        const std::string type = read_first_line(node / "type");
+        if (!type.empty()) {
+          if (type == "0") break;
+        } else if (!fs::exists(node / "device", ec)) {
+          break;
+        }
+      }
+      groups[g].emplace_back(n, name);
+      break;
+    }
+  }
+  std::vector<std::string> devices;
+  for (auto& group : groups) {
+    std::sort(group.begin(), group.end());
+    for (auto& entry : group) devices.push_back((dev / entry.second).string());
+  }
+  return devices;
+}
+
+std::map<int, std::string> PortMap::assigned_locked() const {
+  std::map<int, std::string> assigned;
+  if (!scan_) return assigned;
+  std::set<std::string> taken;
+  for (const auto& [number, device] : explicit_) taken.insert(device);
+  int number = 1;
+  for (const std::string& device : scanned_devices()) {
+    if (taken.count(device) != 0) continue;
+    while (number <= kMaxCom && explicit_.count(number) != 0) ++number;
+    if (number > kMaxCom) break;
+    assigned[number++] = device;
+  }
+  return assigned;
+}
+
+std::string PortMap::device_for(int com_number) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto it = explicit_.find(com_number);
+  if (it != explicit_.end()) return it->second;
+  const std::map<int, std::string> assigned = assigned_locked();
+  const auto found = assigned.find(com_number);
+  return found == assigned.end() ? std::string() : found->second;
+}
+
+std::vector<int> PortMap::com_numbers() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::set<int> numbers;
+  for (const auto& entry : explicit_) numbers.insert(entry.first);
+  for (const auto& entry : assigned_locked()) numbers.insert(entry.first);
+  return {numbers.begin(), numbers.end()};
+}
+
+}  // namespace orvadw
