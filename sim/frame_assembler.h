@@ -29,8 +29,9 @@ class FrameAssembler {
   std::uint64_t rejected_frames() const { return rejected_frames_; }
   std::uint64_t discarded_bytes() const { return discarded_bytes_; }
 
-  // Longest frame looked for when the function code is unknown.
-  static constexpr std::size_t kMaxFrame = 256;
+  // Longest frame there can be (a write with a byte count of 255); it is
+  // also how far a frame of unknown function is looked for.
+  static constexpr std::size_t kMaxFrame = 9 + 255;
 
  private:
   void drop_front(std::size_t n);
