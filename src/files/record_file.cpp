@@ -66,7 +66,8 @@ int RecordFile::create(const std::string& path) {
 
 int RecordFile::open(const std::string& path, bool writable) {
   close();
-  int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+  // Non-blocking so that a named pipe given as a file cannot hang the open.
+  int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     error_number_ = errno;
     return -1;
@@ -187,6 +188,8 @@ int RecordFile::read_header(std::string& text, DateTime& time) {
     return -1;
   }
   reset_state();
+  // Pipes and devices have no size to check lengths against.
+  if (!S_ISREG(st.st_mode)) return -1;
   file_size_ = static_cast<std::int64_t>(st.st_size);
 
   std::int32_t length = 0;

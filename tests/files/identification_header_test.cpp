@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/cp1252.h"
 #include "base/version_info.h"
-#include "files/record_file.h"
-#include "record_file_test_support.h"
 
 namespace orvadw {
 namespace {
@@ -86,34 +83,6 @@ TEST(IdentificationHeader, NumbersAreReadLikeAtoiAndHeldToTheirRange) {
   EXPECT_EQ(h.serial_week, 12);
   EXPECT_EQ(h.serial_year, 7);
   EXPECT_EQ(h.serial_number, 0U);
-}
-
-TEST(IdentificationHeader, SurvivesAFileInWindows1252) {
-  test::ScratchDir dir;
-  const std::string path = dir.file("id.rsp");
-  const std::string title = "Réglage Spécial";
-  const std::string text = build_header_text(title, kIds);
-  {
-    RecordFile f;
-    ASSERT_EQ(f.create(path), 0);
-    ASSERT_EQ(f.create_header(cp1252_from_utf8(text), DateTime(2023, 11, 2, 9, 0, 0)), 0);
-    ASSERT_EQ(f.append(test::Bytes{0, 1}), 0);
-  }
-  const test::Bytes bytes = test::read_all(path);
-  // "é" is one byte on disk.
-  ASSERT_GT(bytes.size(), 30U);
-  EXPECT_EQ(bytes[28], 'R');
-  EXPECT_EQ(bytes[29], 0xE9);
-
-  RecordFile f;
-  ASSERT_EQ(f.open(path, false), 0);
-  std::string stored;
-  DateTime time;
-  ASSERT_EQ(f.read_header(stored, time), 0);
-  FileHeader h;
-  ASSERT_EQ(parse_header_text(utf8_from_cp1252(stored), h), 8);
-  EXPECT_EQ(h.window_title, title);
-  EXPECT_EQ(h.software_version, "10-11-02");
 }
 
 }  // namespace
