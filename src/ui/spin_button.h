@@ -1,0 +1,63 @@
+#pragma once
+// The arrows of a spin field. Each press (and each auto-repeat while held)
+// moves the position by a delta that grows the longer the arrow is held, and
+// reports (position, delta) to the owner as "WM_USER_CSPINQN_NEW_DELTA".
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QWidget>
+#include <vector>
+
+class QToolButton;
+
+namespace orvadw {
+
+class SpinButton : public QWidget {
+  Q_OBJECT
+
+ public:
+  struct Acceleration {
+    int after_seconds;  // held this long since the previous step of the table
+    int multiplier;
+  };
+
+  explicit SpinButton(QWidget* parent = nullptr);
+
+  // The owner always hears of every step.
+  void set_owner(QObject* owner) { owner_ = owner; }
+  QObject* owner() const { return owner_.data(); }
+
+  void set_range(int minimum, int maximum);
+  int minimum() const { return minimum_; }
+  int maximum() const { return maximum_; }
+  int position() const { return position_; }
+  void set_position(int position);
+
+  // Steps of the table are cumulative: with {0 s x1, 5 s x2, 5 s x10,
+  // 10 s x100} a held arrow goes x2 after 5 s, x10 after 10 s, x100 after 20 s.
+  void set_acceleration(std::vector<Acceleration> table) { acceleration_ = std::move(table); }
+  const std::vector<Acceleration>& acceleration() const { return acceleration_; }
+  // The multiplier for an arrow held that many milliseconds.
+  int multiplier_after(qint64 held_ms) const;
+
+  // One step up (+1) or down (-1) as if an arrow had just been pressed.
+  void step(int direction);
+
+  QToolButton* up_arrow() const { return up_; }
+  QToolButton* down_arrow() const { return down_; }
+
+ private:
+  void pressed(int direction);
+  void repeated(int direction);
+  void report(int delta);
+
+  QPointer<QObject> owner_;
+  QToolButton* up_;
+  QToolButton* down_;
+  int minimum_ = -100;
+  int maximum_ = 100;
+  int position_ = 0;
+  std::vector<Acceleration> acceleration_;
+  QElapsedTimer held_;
+};
+
+}  // namespace orvadw
