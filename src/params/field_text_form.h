@@ -1,0 +1,38 @@
+#pragma once
+// A readable text form of one register block, one line per value:
+//   key = value text[ unit]
+// The key is the label in the list's language, or "c<control id>" for a
+// field without a label; a key that occurs again in the same table gets
+// " #2", " #3" in table order. Reading the form back sets the fields through
+// the same setters as a person typing, so limits apply as they would there.
+#include <string>
+#include <vector>
+
+#include "params/parameter_field_list.h"
+
+namespace orvadw {
+
+class FieldTextForm {
+ public:
+  // Keys of every field of the list, by position.
+  static std::vector<std::string> keys(const ParameterFieldList& list);
+
+  // The lines of the block's fields, in table order.
+  static std::vector<std::string> lines(const ParameterFieldList& list, int block);
+
+  struct Error {
+    int line_number = 0;  // 1-based
+    std::string line;
+    std::string reason;
+  };
+  // Applies the lines to the block's fields. Blank lines are skipped; a line
+  // whose key names no field of the block, or whose value a choice list does
+  // not hold, stops with -1 and the error filled in (fields set by earlier
+  // lines keep their new values).
+  static int apply(ParameterFieldList& list, int block, const std::vector<std::string>& text, Error& error);
+
+  // Sets one field from a value text as the form shows it (unit removed).
+  static int set_from_text(ParameterField& field, const std::string& value);
+};
+
+}  // namespace orvadw
