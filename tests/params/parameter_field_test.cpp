@@ -104,10 +104,13 @@ TEST(ParameterField, FormatForcingAndControls) {
   EXPECT_EQ(h.label_text(), "General");  // print-only lines take it from the table
 
   ParameterDescriptor frame = heading;
+  frame.control_id = 1286;
   frame.kind = 0x140;
   ParameterField fr(frame, kEnglish);
   EXPECT_TRUE(fr.has_frame());
-  EXPECT_EQ(fr.label_control_id(), 0 + frame.control_id);
+  EXPECT_EQ(fr.label_control_id(), 1286);
+  EXPECT_EQ(fr.value_control_id(), 0);
+  EXPECT_EQ(fr.label_text(), "General");
 
   ParameterDescriptor constant;
   constant.kind = 0x2000;
