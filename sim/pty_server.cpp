@@ -19,6 +19,8 @@ namespace {
 // Bluetooth client spaces the bytes of a write 20 ms apart, and a loaded PC
 // may pause a writer for a few milliseconds, so the floor is well above both.
 constexpr auto kMinSilence = std::chrono::milliseconds(50);
+// Answer bytes waiting for a client that does not read, at most.
+constexpr std::size_t kMaxQueued = 64 * 1024;
 // How often a terminal without a client is looked at again.
 constexpr auto kIdleRecheck = std::chrono::milliseconds(20);
 
@@ -198,8 +200,9 @@ void PtyServer::answer(const std::vector<std::uint8_t>& frame, Clock::time_point
 }
 
 void PtyServer::send(const std::vector<std::uint8_t>& bytes, Clock::time_point start) {
-  if (!client_present_) {
-    // Nobody would read it, and the next client must not get it.
+  if (!client_present_ || out_.size() + bytes.size() > kMaxQueued) {
+    // Nobody would read it and the next client must not get it; or a client
+    // that asks and never reads would make the queue grow without end.
     unsent_bytes_ += bytes.size();
     return;
   }

@@ -17,6 +17,9 @@ std::chrono::microseconds silence_for(int baud) {
   return std::max<std::chrono::microseconds>(chars, kMinSilence);
 }
 
+// Bytes kept for a reader that never reads, at most.
+constexpr std::size_t kMaxReceived = 64 * 1024;
+
 }  // namespace
 
 SimSerialPort::SimSerialPort(std::shared_ptr<SimWire> wire, int port_index, int failure_code)
@@ -76,6 +79,8 @@ void SimSerialPort::feed_locked(std::uint8_t byte, Clock::time_point now) {
   for (const auto& frame : frames) {
     FaultedAnswer answer = wire_->faults.apply(wire_->instrument->answer(frame));
     if (answer.bytes.empty()) continue;
+    // A receive queue that nobody empties overruns, as a real one does.
+    if (received_.size() + answer.bytes.size() > kMaxReceived) continue;
     // One line: a later answer never overtakes an earlier one.
     Clock::time_point at = now + std::chrono::milliseconds(answer.delay_ms);
     if (!received_.empty()) at = std::max(at, received_.back().at);

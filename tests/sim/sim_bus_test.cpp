@@ -351,6 +351,24 @@ TEST_F(SimBusTest, SameSeedRepeatsTheRun) {
   EXPECT_NE(a, record(name_ + "c"));
 }
 
+TEST_F(SimBusTest, AReaderThatNeverReadsOverrunsInsteadOfGrowing) {
+  SimBus::attach(name_, instrument());
+  auto port = open(name_);
+  const Bytes request = read_request(1, 3, 0x1000, 50);  // 105-byte answers
+  for (int i = 0; i < 2000; ++i) send(*port, request);
+  const int waiting = port->receive_count();
+  EXPECT_GT(waiting, 32 * 1024);
+  EXPECT_LE(waiting, 64 * 1024);
+  EXPECT_EQ(waiting % 105, 0);  // whole answers or none
+  std::uint8_t block[64];
+  while (port->read_block(block, 64) == 0) {
+  }
+  EXPECT_EQ(port->receive_count(), 0);
+  send(*port, request);
+  const Bytes answer = receive(*port, 105);
+  EXPECT_TRUE(crc_matches(answer.data(), answer.size()));
+}
+
 TEST_F(SimBusTest, ReaderAndWriterThreadsShareAPort) {
   SimBus::attach(name_, instrument());
   auto port = open(name_);
