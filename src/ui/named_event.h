@@ -20,6 +20,9 @@ class NamedEvent : public QEvent {
   qint64 lparam() const { return lparam_; }
   bool has_text() const { return has_text_; }
   const QString& text() const { return text_; }
+  // The receiver's answer to a message that waits for one (0 unless set).
+  void set_result(qint64 result) const { result_ = result; }
+  qint64 result() const { return result_; }
 
   // The event as a NamedEvent of that name, or nullptr.
   static const NamedEvent* as(const QEvent* event, const QString& name);
@@ -30,6 +33,7 @@ class NamedEvent : public QEvent {
   qint64 lparam_;
   bool has_text_ = false;
   QString text_;
+  mutable qint64 result_ = 0;
 };
 
 // Queues the message for the target's thread; safe from any thread. False
