@@ -13,6 +13,13 @@ void FaultInjector::set_options(const FaultOptions& options) {
   options_ = options;
 }
 
+void FaultInjector::reset(const FaultOptions& options) {
+  std::lock_guard lock(mutex_);
+  options_ = options;
+  random_.reseed(options.seed);
+  counters_ = {};
+}
+
 FaultOptions FaultInjector::options() const {
   std::lock_guard lock(mutex_);
   return options_;

@@ -34,6 +34,8 @@ class FaultInjector {
   // sequence.
   void set_options(const FaultOptions& options);
   FaultOptions options() const;
+  // Starts over: these options, the generator from their seed, no counts.
+  void reset(const FaultOptions& options);
 
   // The instrument's answer (empty: it stayed silent) in, the line's out.
   FaultedAnswer apply(std::vector<std::uint8_t> answer);

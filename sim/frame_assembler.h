@@ -24,6 +24,7 @@ class FrameAssembler {
   // returns how many bytes went.
   std::size_t discard_partial();
 
+  void set_own_slave(int own_slave) { own_slave_ = own_slave; }
   std::size_t pending() const { return buffer_.size(); }
   // Candidate frames whose CRC did not match, and bytes thrown away.
   std::uint64_t rejected_frames() const { return rejected_frames_; }

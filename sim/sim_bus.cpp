@@ -71,17 +71,17 @@ void SimBus::attach(const std::string& name, std::shared_ptr<SimulatedInstrument
                     FaultOptions faults) {
   register_driver_once();
   if (!instrument) return;
-  auto wire = std::make_shared<SimWire>(name, std::move(instrument), faults);
-  std::shared_ptr<SimWire> previous;
-  {
-    Registry& r = Registry::instance();
-    std::lock_guard lock(r.mutex);
-    auto& slot = r.wires[name];
-    previous = std::move(slot);
-    slot = std::move(wire);
+  Registry& r = Registry::instance();
+  std::lock_guard lock(r.mutex);
+  auto& slot = r.wires[name];
+  if (slot && !slot->unplugged.load()) {
+    // Open ports stay open and reach the new instrument from their next
+    // request on.
+    slot->replace(std::move(instrument), faults);
+    return;
   }
-  // Ports opened on the earlier attachment lose their device.
-  pull_out(previous);
+  // New, or plugged in again after an unplug: ports of the old device stay dead.
+  slot = std::make_shared<SimWire>(name, std::move(instrument), faults);
 }
 
 void SimBus::detach(const std::string& name) {

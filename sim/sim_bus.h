@@ -16,9 +16,12 @@ namespace orvadw::sim {
 class SimBus {
  public:
   // Makes "sim:<name>" reach this instrument with these faults (replacing any
-  // earlier attachment of that name).
+  // earlier attachment of that name: ports already open on it then reach the
+  // new instrument, with the fault generator started afresh; after an unplug
+  // or a detach they stay dead and only new opens reach it).
   static void attach(const std::string& name, std::shared_ptr<SimulatedInstrument> instrument,
                      FaultOptions faults = {});
+  // The name goes away; ports open on it fail as after an unplug.
   static void detach(const std::string& name);
   // Changes the faults of an attached instrument; applies to the next request.
   static void set_faults(const std::string& name, const FaultOptions& faults);

@@ -25,7 +25,7 @@ constexpr std::size_t kMaxReceived = 64 * 1024;
 SimSerialPort::SimSerialPort(std::shared_ptr<SimWire> wire, int port_index, int failure_code)
     : SerialPort(port_index, kDriverKind),
       wire_(std::move(wire)),
-      assembler_(wire_ ? wire_->instrument->jbus() : -1) {
+      assembler_(wire_ ? wire_->instrument()->jbus() : -1) {
   if (!wire_) {
     closed_ = true;
     set_status(failure_code != 0 ? failure_code : result::kNoSuchPort);
@@ -69,7 +69,8 @@ int SimSerialPort::due_count_locked(Clock::time_point now) const {
   return n;
 }
 
-void SimSerialPort::feed_locked(std::uint8_t byte, Clock::time_point now) {
+void SimSerialPort::feed_locked(std::uint8_t byte, Clock::time_point now,
+                                SimulatedInstrument* instrument) {
   if (assembler_.pending() > 0 && now - last_written_ > silence_for(baud_)) {
     assembler_.discard_partial();
   }
@@ -77,7 +78,7 @@ void SimSerialPort::feed_locked(std::uint8_t byte, Clock::time_point now) {
   std::vector<std::vector<std::uint8_t>> frames;
   assembler_.push(byte, frames);
   for (const auto& frame : frames) {
-    FaultedAnswer answer = wire_->faults.apply(wire_->instrument->answer(frame));
+    FaultedAnswer answer = wire_->faults.apply(instrument->answer(frame));
     if (answer.bytes.empty()) continue;
     // A receive queue that nobody empties overruns, as a real one does.
     if (received_.size() + answer.bytes.size() > kMaxReceived) continue;
@@ -97,7 +98,9 @@ int SimSerialPort::write_block(const std::uint8_t* data, int length) {
   if (const int code = unusable_locked()) return code;
   if (length < 0 || (length > 0 && data == nullptr)) return fail(result::kGeneralFailure);
   const Clock::time_point now = Clock::now();
-  for (int i = 0; i < length; ++i) feed_locked(data[i], now);
+  const std::shared_ptr<SimulatedInstrument> instrument = wire_->instrument();
+  assembler_.set_own_slave(instrument->jbus());
+  for (int i = 0; i < length; ++i) feed_locked(data[i], now, instrument.get());
   set_last_transfer_count(length);
   return result::kOk;
 }

@@ -63,7 +63,7 @@ class SimSerialPort : public SerialPort {
   // The code an operation gives while the port cannot work (0 when it can).
   int unusable_locked();
   int due_count_locked(Clock::time_point now) const;
-  void feed_locked(std::uint8_t byte, Clock::time_point now);
+  void feed_locked(std::uint8_t byte, Clock::time_point now, SimulatedInstrument* instrument);
   void detach_from_wire();
 
   std::shared_ptr<SimWire> wire_;

@@ -18,16 +18,33 @@ class SimSerialPort;
 
 struct SimWire {
   SimWire(std::string wire_name, std::shared_ptr<SimulatedInstrument> sim, const FaultOptions& f)
-      : name(std::move(wire_name)), instrument(std::move(sim)), faults(f) {}
+      : name(std::move(wire_name)), faults(f), instrument_(std::move(sim)) {}
+
+  // The instrument now behind the name; a new attach swaps it under the
+  // open ports, as a new device in the same socket.
+  std::shared_ptr<SimulatedInstrument> instrument() const {
+    std::lock_guard lock(instrument_mutex_);
+    return instrument_;
+  }
+  void replace(std::shared_ptr<SimulatedInstrument> sim, const FaultOptions& f) {
+    {
+      std::lock_guard lock(instrument_mutex_);
+      instrument_ = std::move(sim);
+    }
+    faults.reset(f);
+  }
 
   const std::string name;
-  const std::shared_ptr<SimulatedInstrument> instrument;
   FaultInjector faults;
   std::atomic<bool> unplugged{false};
 
   // The open ports, so that an unplug can wake their readers.
   std::mutex ports_mutex;
   std::set<SimSerialPort*> ports;
+
+ private:
+  mutable std::mutex instrument_mutex_;
+  std::shared_ptr<SimulatedInstrument> instrument_;
 };
 
 }  // namespace orvadw::sim

@@ -179,6 +179,34 @@ TEST_F(SimBusTest, UnplugFailsOpenPortsAndNewOpens) {
   EXPECT_EQ(receive(*again, 7).size(), 7u);
 }
 
+TEST_F(SimBusTest, AttachingAgainSwapsTheInstrumentUnderOpenPorts) {
+  FaultOptions f;
+  f.drop = 1.0;
+  SimBus::attach(name_, instrument(1), f);
+  auto port = open(name_);
+  send(*port, read_request(1, 3, 0xFF00, 1));
+  EXPECT_EQ(port->read_byte_timeout(100, {}), result::kNoData);
+  EXPECT_EQ(SimBus::fault_counters(name_).dropped, 1u);
+
+  // A new device with another number, and a clean line.
+  SimBus::attach(name_, instrument(9));
+  EXPECT_EQ(SimBus::fault_counters(name_).dropped, 0u);
+  send(*port, read_request(9, 3, 0xFF00, 1));
+  const Bytes answer = receive(*port, 7);
+  ASSERT_EQ(answer.size(), 7u);
+  EXPECT_EQ(answer[0], 9);
+  EXPECT_EQ(answer[4], 9);  // its JBus number in the header
+
+  // After a detach the old port is dead, even when the name comes back.
+  SimBus::detach(name_);
+  EXPECT_FALSE(port->is_alive());
+  SimBus::attach(name_, instrument(9));
+  EXPECT_EQ(port->read_byte_timeout(1000, {}), result::kNoSuchPort);
+  auto fresh = open(name_);
+  send(*fresh, read_request(9, 3, 0xFF00, 1));
+  EXPECT_EQ(receive(*fresh, 7).size(), 7u);
+}
+
 TEST_F(SimBusTest, InterruptWakesABlockedRead) {
   SimBus::attach(name_, instrument());
   auto port = open(name_);
