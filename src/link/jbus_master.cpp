@@ -172,8 +172,11 @@ int JBusMaster::start_polling(NotifyTarget* target, int slave, int function, int
     poll_thread_.join();  // it ended by itself; make room for a new one
   }
   {
-    std::lock_guard<std::mutex> lock(poll_mutex_);
+    std::lock_guard<std::mutex> post_lock(post_mutex_);
     notify_ = target;
+  }
+  {
+    std::lock_guard<std::mutex> lock(poll_mutex_);
     resume_ = false;
     remaining_polls_ = -1;
     period_ms_ = period_ms < 0 ? 0 : period_ms;
@@ -202,8 +205,11 @@ void JBusMaster::stop_polling() {
     return;
   }
   {
-    std::lock_guard<std::mutex> lock(poll_mutex_);
+    std::lock_guard<std::mutex> post_lock(post_mutex_);
     polling_.store(false);
+  }
+  {
+    std::lock_guard<std::mutex> lock(poll_mutex_);
     resume_ = true;
   }
   poll_cv_.notify_all();
@@ -236,9 +242,7 @@ void JBusMaster::resume_polling() {
 }
 
 void JBusMaster::poll_loop() {
-  std::unique_lock<std::mutex> lock(poll_mutex_);
   while (polling_.load()) {
-    lock.unlock();
     int rc;
     {
       // Held through the transaction so that set_poll_request() and
@@ -251,11 +255,16 @@ void JBusMaster::poll_loop() {
       r.data = std::move(data);
       r.last_result = rc;
     }
-    lock.lock();
-    if (notify_ == nullptr || !polling_.load()) break;
-    notify_->post_message(kNewFrameMessage, 0, 0);
+    {
+      // stop_polling() takes this lock too: once it has cleared the flag no
+      // post can follow. A target may call resume_polling() from inside.
+      std::lock_guard<std::mutex> post_lock(post_mutex_);
+      if (notify_ == nullptr || !polling_.load()) break;
+      notify_->post_message(kNewFrameMessage, 0, 0);
+    }
     // Starts at -1: unbounded unless a caller ever sets a count.
     if (remaining_polls_ > 0 && --remaining_polls_ == 0) break;
+    std::unique_lock<std::mutex> lock(poll_mutex_);
     poll_cv_.wait(lock, [this] { return resume_ || !polling_.load(); });
     resume_ = false;
     if (!polling_.load()) break;

@@ -60,8 +60,8 @@ class JBusMaster : public JBusLink {
   // cannot start. target gets "WM_NEW_TRAME" (0, 0) after each poll.
   int start_polling(NotifyTarget* target, int slave, int function, int address, int count,
                     int period_ms, int bytes_per_item, const Bytes& data);
-  // Ends polling; once it returns nothing more is posted. Never call it from
-  // inside post_message().
+  // Ends polling; once it returns nothing more is posted. Not from inside
+  // post_message() (resume_polling() is fine there).
   void stop_polling();
   bool is_polling() const { return polling_.load(); }
   // Replaces the polled request (takes effect at the next poll).
@@ -98,8 +98,9 @@ class JBusMaster : public JBusLink {
   Bytes poll_write_data_;  // what a polled write sends each time
   std::mutex poll_mutex_;
   std::condition_variable poll_cv_;
-  NotifyTarget* notify_ = nullptr;  // guarded by poll_mutex_
-  bool resume_ = false;             // guarded by poll_mutex_
+  bool resume_ = false;  // guarded by poll_mutex_
+  std::mutex post_mutex_;
+  NotifyTarget* notify_ = nullptr;  // guarded by post_mutex_
   int period_ms_ = kDefaultPollPeriodMs;
   int remaining_polls_ = -1;
   std::atomic<bool> polling_{false};
