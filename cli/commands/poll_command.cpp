@@ -1,0 +1,121 @@
+// orvadw-cli poll: the master's poll thread repeats one read; each answer is
+// printed as one line of hexadecimal (an empty line for a failed poll), as a
+// measurement window shows each "WM_NEW_TRAME".
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <ostream>
+
+#include "cli/cli_command.h"
+#include "cli/link_session.h"
+#include "link/notify_target.h"
+
+namespace orvadw::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "poll ADDR COUNT [--period MS] [--times N] [--function 3|4] [--bytes-per-item K]";
+
+int usage(CliContext& context) {
+  context.err << "usage: orvadw-cli " << kUsage << "\n";
+  return 2;
+}
+
+// Counts the poll thread's notices and wakes the main thread with each.
+class PollSignal : public NotifyTarget {
+ public:
+  void post_message(std::string_view name, long, long) override {
+    if (name != JBusMaster::kNewFrameMessage) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ++posted_;
+    }
+    cv_.notify_all();
+  }
+
+  // Waits until more than `seen` notices have come; false at the deadline.
+  bool wait_beyond(long seen, std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return cv_.wait_until(lock, deadline, [&] { return posted_ > seen; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  long posted_ = 0;
+};
+
+int run_poll(CliContext& context) {
+  std::vector<std::string> args = context.args;
+  long long period = 500;
+  long long times = 5;
+  long long function = 3;
+  long long per_item = 2;
+  if (!take_bounded_option(args, "--period", 0, 3600000, period, context.err) ||
+      !take_bounded_option(args, "--times", 1, 1000000, times, context.err) ||
+      !take_bounded_option(args, "--function", 3, 4, function, context.err) ||
+      !take_bounded_option(args, "--bytes-per-item", 1, 255, per_item, context.err)) {
+    return usage(context);
+  }
+  if (args.size() != 2) return usage(context);
+  int address = 0;
+  long long count = 0;
+  if (!parse_register_address(args[0], address, context.err) ||
+      !parse_bounded(args[1], "COUNT", 1, 255, count, context.err)) {
+    return usage(context);
+  }
+  if (count * per_item > 255) {
+    context.err << "orvadw-cli: COUNT x bytes per item must stay within 255 bytes\n";
+    return usage(context);
+  }
+
+  LinkSession session;
+  if (const int status = session.open(context.options, context.err); status != 0) return status;
+  JBusMaster& master = session.master();
+
+  // One poll ends within the master's attempts, each bounded by the answer
+  // and inter-character time-outs; this bound only guards against a poll
+  // thread that never reports.
+  const auto per_poll = std::chrono::milliseconds(
+      static_cast<long long>(master.retries()) *
+          (master.answer_timeout() + master.inter_char_timeout() + 1000) +
+      5000);
+
+  PollSignal signal;
+  if (master.start_polling(&signal, session.slave(), static_cast<int>(function), address,
+                           static_cast<int>(count), static_cast<int>(period),
+                           static_cast<int>(per_item), {}) != 0) {
+    context.err << "orvadw-cli: polling could not be started\n";
+    return 1;
+  }
+  int last_failure = 0;
+  int status = 0;
+  for (long i = 0; i < times; ++i) {
+    if (!signal.wait_beyond(i, std::chrono::steady_clock::now() + per_poll +
+                                   std::chrono::milliseconds(period))) {
+      context.err << "orvadw-cli: the poll thread stopped reporting\n";
+      status = 1;
+      break;
+    }
+    const JBusMaster::PollRequest result = master.poll_result();
+    context.out << hex_text(result.data) << "\n" << std::flush;
+    if (result.last_result != 0) last_failure = result.last_result;
+    if (i + 1 < times) master.resume_polling();
+  }
+  master.stop_polling();
+  if (status != 0) return status;
+  if (last_failure != 0) return report_result(context.err, last_failure);
+  return 0;
+}
+
+CliCommandRegistration reg{{
+    "poll",
+    kUsage,
+    "Polls COUNT registers at ADDR every MS milliseconds (500), N times (5); one hex line per "
+    "answer, an empty line for a failed poll.",
+    run_poll,
+}};
+
+}  // namespace
+}  // namespace orvadw::cli

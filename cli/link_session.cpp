@@ -1,0 +1,218 @@
+#include "cli/link_session.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <ostream>
+#include <set>
+#include <sstream>
+
+#include "base/c_locale.h"
+#include "base/ini_file.h"
+#include "base/result_codes.h"
+#include "link/port_map.h"
+
+namespace orvadw::cli {
+
+namespace {
+
+constexpr int kMaxCom = 255;
+// Longer than any line needs; a typo such as 10000000 must not freeze a run.
+constexpr long long kMaxTimeoutMs = 60000;
+
+// "3" or "COM3" (any case): the COM number; 0 when the text is neither (a
+// device path); -1 for a number out of range.
+int com_number_of(const std::string& text) {
+  std::string digits = text;
+  if (text.size() > 3) {
+    std::string head = text.substr(0, 3);
+    for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (head == "COM") digits = text.substr(3);
+  }
+  if (digits.empty() ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return 0;
+  }
+  if (digits.size() > 4) return -1;
+  const int number = static_cast<int>(c_strtoll(digits));
+  return number >= 1 && number <= kMaxCom ? number : -1;
+}
+
+}  // namespace
+
+LinkSession::~LinkSession() {
+  master_.stop_polling();
+  master_.disconnect();
+}
+
+int LinkSession::com_number_for_device(const std::string& device) {
+  PortMap& map = PortMap::instance();
+  const std::vector<int> used = map.com_numbers();
+  for (int number : used) {
+    if (map.device_for(number) == device) return number;
+  }
+  const std::set<int> taken(used.begin(), used.end());
+  for (int number = kMaxCom; number >= 1; --number) {
+    if (taken.count(number) == 0) return number;
+  }
+  return 0;
+}
+
+int LinkSession::open(const GlobalOptions& options, std::ostream& err) {
+  if (options.baud_index < 0 || options.baud_index >= master_.baud_count()) {
+    err << "orvadw-cli: --baud-index must be 0 to " << master_.baud_count() - 1 << " (5 is 9600 baud)\n";
+    return 2;
+  }
+  if (options.jbus < 0 || options.jbus > 255) {
+    err << "orvadw-cli: --jbus must be 0 to 255\n";
+    return 2;
+  }
+  if (options.timeout_ms < 1 || options.timeout_ms > kMaxTimeoutMs) {
+    err << "orvadw-cli: --timeout must be 1 to " << kMaxTimeoutMs << " ms\n";
+    return 2;
+  }
+  if (options.config && PortMap::instance().load(*options.config) != 0) {
+    err << "orvadw-cli: cannot read the configuration file " << *options.config << "\n";
+    return 2;
+  }
+
+  std::string port_text;
+  if (options.port) {
+    port_text = *options.port;
+  } else if (options.config) {
+    // The windows keep the port 0-based in section Com.
+    const auto saved = IniFile(*options.config).read("Com", "Port");
+    if (saved) {
+      const double value = c_atof(*saved);
+      if (value >= 0 && value < kMaxCom && std::floor(value) == value) {
+        port_text = std::to_string(static_cast<int>(value) + 1);
+      }
+    }
+  }
+  if (port_text.empty()) {
+    err << "orvadw-cli: no port: give --port COM-number-or-device-path\n";
+    return 2;
+  }
+
+  const int number = com_number_of(port_text);
+  if (number != 0) {
+    if (number < 1 || number > kMaxCom) {
+      err << "orvadw-cli: --port: COM numbers go from 1 to " << kMaxCom << "\n";
+      return 2;
+    }
+    com_number_ = number;
+    device_ = PortMap::instance().device_for(number);
+  } else {
+    device_ = port_text;
+    com_number_ = com_number_for_device(device_);
+    if (com_number_ == 0) {
+      err << "orvadw-cli: every COM number is taken; cannot map " << device_ << "\n";
+      return 1;
+    }
+    PortMap::instance().set_device(com_number_, device_);
+  }
+
+  slave_ = options.jbus;
+  master_.set_answer_timeout(options.timeout_ms);
+  const int rc = master_.connect(com_number_, options.baud_index);
+  if (rc != 0) {
+    report_result(err, rc);
+    std::string why = master_.last_error_text();
+    if (device_.empty()) why = "no device is known for this COM number (see the Ports section)";
+    err << "orvadw-cli: COM" << com_number_;
+    if (!device_.empty()) err << " (" << device_ << ")";
+    if (!why.empty()) err << ": " << why;
+    err << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+std::string hex_text(const std::vector<std::uint8_t>& bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(bytes.size() * 3);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (i != 0) out.push_back(' ');
+    out.push_back(kDigits[bytes[i] >> 4]);
+    out.push_back(kDigits[bytes[i] & 0x0F]);
+  }
+  return out;
+}
+
+bool parse_hex_words(const std::vector<std::string>& words, std::vector<std::uint8_t>& bytes,
+                     std::ostream& err) {
+  auto nibble = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  bytes.clear();
+  // "01 02" given as one quoted word counts as two.
+  std::vector<std::string> split;
+  for (const std::string& word : words) {
+    std::istringstream in(word);
+    for (std::string part; in >> part;) split.push_back(part);
+  }
+  if (split.empty() && !words.empty()) {
+    err << "orvadw-cli: no hexadecimal bytes given\n";
+    return false;
+  }
+  for (const std::string& word : split) {
+    std::string digits = word;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+      digits = digits.substr(2);
+    }
+    if (digits.empty() || digits.size() % 2 != 0) {
+      err << "orvadw-cli: not whole hexadecimal bytes: " << word << "\n";
+      return false;
+    }
+    for (std::size_t i = 0; i < digits.size(); i += 2) {
+      const int high = nibble(digits[i]);
+      const int low = nibble(digits[i + 1]);
+      if (high < 0 || low < 0) {
+        err << "orvadw-cli: not a hexadecimal byte: " << word << "\n";
+        return false;
+      }
+      bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+    }
+  }
+  return true;
+}
+
+bool parse_bounded(const std::string& text, const char* name, long long low, long long high,
+                   long long& value, std::ostream& err) {
+  long long parsed = 0;
+  if (!parse_integer(text, parsed)) {
+    err << "orvadw-cli: " << name << ": not a number: " << text << "\n";
+    return false;
+  }
+  if (parsed < low || parsed > high) {
+    err << "orvadw-cli: " << name << " must be " << low << " to " << high << ", not " << text << "\n";
+    return false;
+  }
+  value = parsed;
+  return true;
+}
+
+bool parse_register_address(const std::string& text, int& address, std::ostream& err) {
+  long long value = 0;
+  if (!parse_bounded(text, "ADDR", 0, 0xFFFF, value, err)) return false;
+  address = static_cast<int>(value);
+  return true;
+}
+
+bool take_bounded_option(std::vector<std::string>& args, const char* name, long long low,
+                         long long high, long long& value, std::ostream& err) {
+  std::string text;
+  bool present = false;
+  if (!take_option(args, name, text, present)) {
+    err << "orvadw-cli: " << name << " needs a value\n";
+    return false;
+  }
+  if (!present) return true;
+  return parse_bounded(text, name, low, high, value, err);
+}
+
+}  // namespace orvadw::cli
