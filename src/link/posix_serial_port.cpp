@@ -6,6 +6,8 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -58,6 +60,15 @@ int parity_code_for(char letter) {
 }
 
 bool no_such_ioctl(int error) { return error == ENOTTY || error == EINVAL || error == ENOTSUP; }
+
+// Slave side of a pseudo-terminal (majors 136..143): it has no data bits or
+// parity of its own.
+bool is_pty_slave(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return false;
+  const unsigned m = major(st.st_rdev);
+  return m >= 136 && m <= 143;
+}
 
 }  // namespace
 
@@ -236,7 +247,16 @@ int PosixSerialPort::apply_termios() {
   speed_for(baud_, &speed);
   ::cfsetispeed(&t, speed);
   ::cfsetospeed(&t, speed);
-  if (::tcsetattr(fd, TCSANOW, &t) != 0) return fail(map_errno(errno, true));
+  if (::tcsetattr(fd, TCSANOW, &t) != 0) {
+    const int error = errno;
+    // Some kernels refuse a character size or parity that a pseudo-terminal
+    // cannot hold; it carries whole bytes whatever is asked, so ask again
+    // without them.
+    if (error != EINVAL || !is_pty_slave(fd)) return fail(map_errno(error, true));
+    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR);
+    t.c_cflag |= CS8;
+    if (::tcsetattr(fd, TCSANOW, &t) != 0) return fail(map_errno(errno, true));
+  }
   termios check{};
   if (::tcgetattr(fd, &check) == 0 && ::cfgetospeed(&check) != speed) {
     return fail(result::kInvalidBaud);
