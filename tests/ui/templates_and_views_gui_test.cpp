@@ -3,9 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
 
+#include "support/event_recorder.h"
 #include "support/qt_print.h"
+#include "ui/control_takeover.h"
+#include "ui/named_message_registry.h"
 #include "ui/dialog_root.h"
 #include "ui/dialog_template_registry.h"
 #include "ui/point_chart.h"
@@ -88,6 +94,49 @@ TEST(TableGridView, CellsByRowAndColumnWithinFixedDimensions) {
   // Cells are not editable by the user.
   EXPECT_EQ(grid.editTriggers(), QAbstractItemView::NoEditTriggers);
   EXPECT_FALSE(grid.item(1, 1)->flags() & Qt::ItemIsEditable);
+}
+
+}  // namespace
+}  // namespace orvadw
+
+namespace orvadw {
+namespace {
+
+TEST(ControlTakeover, ANotifyingControlTakesTheTemplateControlsPlace) {
+  test::EventRecorder owner;
+  QWidget dialog;
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* button = new QPushButton("Comparer");
+  button->setObjectName(control_name(1300));
+  button->setDefault(true);
+  auto* edit = new QLineEdit("12");
+  edit->setObjectName(control_name(1301));
+  auto* list = new ChoiceList;
+  list->setObjectName(control_name(1302));
+  layout->addWidget(button);
+  layout->addWidget(edit);
+  layout->addWidget(list);
+
+  NotifyingButton* compare = take_over<NotifyingButton>(&dialog, 1300, &owner, 1300);
+  ASSERT_NE(compare, nullptr);
+  EXPECT_EQ(compare->text(), "Comparer");
+  EXPECT_TRUE(compare->isDefault());
+  EXPECT_EQ(layout->indexOf(compare), 0);
+  EXPECT_EQ(find_control(&dialog, 1300), compare);
+  compare->click();
+  ASSERT_EQ(owner.count(msg::kButtonClick), 1);
+  EXPECT_EQ(owner.named(msg::kButtonClick)[0].wparam, 1300);
+
+  NumberField* number = take_over<NumberField>(&dialog, 1301, &owner, 1301);
+  ASSERT_NE(number, nullptr);
+  EXPECT_EQ(number->text(), "12");
+  EXPECT_EQ(layout->indexOf(number), 1);
+
+  // Already the right kind: kept, given the owner.
+  EXPECT_EQ(take_over<ChoiceList>(&dialog, 1302, &owner, 77), list);
+  EXPECT_EQ(list->notification_id(), 77);
+
+  EXPECT_EQ(take_over<SpinField>(&dialog, 1399, &owner, 1), nullptr);
 }
 
 }  // namespace
