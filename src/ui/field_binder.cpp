@@ -25,7 +25,6 @@ void replace_placeholder(QWidget* old, QWidget* fresh) {
   fresh->setMaximumSize(old->maximumSize());
   if (old->testAttribute(Qt::WA_SetFont)) fresh->setFont(old->font());
   if (!old->toolTip().isEmpty()) fresh->setToolTip(old->toolTip());
-  fresh->setGeometry(old->geometry());
   bool in_layout = false;
   if (parent != nullptr && parent->layout() != nullptr) {
     if (QLayoutItem* slot = parent->layout()->replaceWidget(old, fresh)) {
