@@ -282,6 +282,13 @@ void ModemSession::finish(const Job& job) {
   finished_ = true;
 }
 
+void ModemSession::cancel() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (workers_.empty()) return;
+  cancel_.store(true);
+  cv_.notify_all();
+}
+
 void ModemSession::stop() {
   std::unique_lock<std::mutex> lock(mutex_);
   if (workers_.empty()) return;

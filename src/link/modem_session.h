@@ -90,8 +90,13 @@ class ModemSession {
               int port_number, int baud_index, const std::string& hang_up_command, char parity,
               int data_bits, int stop_bits);
 
-  // Ends a running dialogue early (no further command is sent, no further
-  // report made) and waits until every worker thread has ended.
+  // Asks a running dialogue to end at its next step (no further command is
+  // sent, no further report made) and returns at once. A window calls it
+  // before it lets go of a report the worker waits on, so that the worker
+  // does not take the release for an answer and go on.
+  void cancel();
+  // cancel(), then cuts short the guard or answer wait under way and waits
+  // until every worker thread has ended.
   void stop();
 
   // True from the start of a dialogue until it has set finished (the last

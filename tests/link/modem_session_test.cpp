@@ -422,6 +422,19 @@ TEST_F(ModemSessionTest, StopWhileAReportCannotBeDelivered) {
   EXPECT_TRUE(line_->written().empty());  // and nothing sent to the modem
 }
 
+// The window's order when it closes: cancel, let the report go, then stop.
+TEST_F(ModemSessionTest, ACancelledWorkerTakesNoReleasedReportForAnAnswer) {
+  ClosingTarget target;
+  ASSERT_EQ(session_.dial(&target, &link_, kEnglish, kCom, 5, kInit, kDial, 'N', 8, 1), 0);
+  ASSERT_TRUE(target.wait_send(milliseconds(10000)));
+  session_.cancel();
+  target.close();
+  session_.stop();
+  EXPECT_EQ(target.sends(), 1);
+  EXPECT_TRUE(line_->written().empty());
+  EXPECT_EQ(link_.answer_timeout(), 777);
+}
+
 TEST_F(ModemSessionTest, DestroyingARunningSessionEndsIt) {
   line_->set_script([](ScriptedModemLine& line, const std::string& command) {
     if (command.rfind("ATD", 0) != 0) line.say("\r\nOK\r\n");
