@@ -1,0 +1,67 @@
+#include "app/application.h"
+
+#include <QApplication>
+#include <QDialog>
+
+#include "app/placeholder_main_window.h"
+#include "app/termination_signal.h"
+#include "files/configuration.h"
+#include "link/port_map.h"
+#include "ui/named_message_registry.h"
+
+namespace orvadw {
+
+Application::Application(QStringList arguments) : arguments_(std::move(arguments)) {
+  // The window messages get their numbers before any window exists; asking
+  // for the list also keeps the registry linked into the program.
+  (void)NamedMessageRegistry::fixed_names();
+}
+
+Application::~Application() { finish(); }
+
+int Application::start() {
+  Configuration& configuration = Configuration::instance();
+  const std::string handed_over =
+      arguments_.isEmpty() ? std::string() : arguments_.front().toStdString();
+  const int rc = configuration.load_configuration(handed_over);
+  configuration.read_switches();
+  configuration.set_modem_connected(false);
+  // Which device is COM<n> comes from the current configuration.
+  PortMap::instance().load(configuration.configuration_path());
+  return rc;
+}
+
+PlaceholderMainWindow& Application::main_window() {
+  if (!window_) window_ = std::make_unique<PlaceholderMainWindow>();
+  return *window_;
+}
+
+int Application::run() {
+  PlaceholderMainWindow& window = main_window();
+  termination_ = std::make_unique<TerminationSignal>([this] { request_quit(); });
+  window.exec();
+  termination_.reset();
+  finish();
+  return 0;
+}
+
+void Application::request_quit() {
+  // Windows opened over the main one end first, as if cancelled; one that
+  // refuses (a transfer is running) stays, and the program ends after it.
+  for (int guard = 0; guard < 64; ++guard) {
+    auto* top = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (top == nullptr || top == window_.get()) break;
+    top->reject();
+    if (top->isVisible()) break;
+  }
+  if (window_) window_->done(QDialog::Rejected);
+}
+
+void Application::finish() {
+  if (finished_) return;
+  finished_ = true;
+  Configuration::instance().save_last_folder();
+  window_.reset();
+}
+
+}  // namespace orvadw

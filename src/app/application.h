@@ -1,0 +1,50 @@
+#pragma once
+// Start-up and shutdown of the program: the configuration named on the
+// command line or by last.cfg, the program-wide switches, the port map of
+// the current configuration, then the main window run modally until the
+// program ends; at the end the last folder is saved and the main window (and
+// with it the line) goes.
+#include <QPointer>
+#include <QStringList>
+#include <memory>
+
+namespace orvadw {
+
+class PlaceholderMainWindow;
+class TerminationSignal;
+
+class Application {
+ public:
+  // arguments: the command line after the program name; the first one, when
+  // present, is the configuration file to use.
+  explicit Application(QStringList arguments);
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // Loads the configuration, reads the switches and the port map; the
+  // modem starts disconnected. 0, or -1 when not even the default
+  // configuration could be written (the program still runs on defaults).
+  int start();
+  // The main window, created on first use (after start()).
+  PlaceholderMainWindow& main_window();
+  // Runs the main window modally; when it closes, finish(). Returns the
+  // program's exit code, 0.
+  int run();
+  // Saves the last folder and destroys the main window. Runs once.
+  void finish();
+
+  // Stops the program from outside (a termination signal): the main window
+  // closes and run() returns through its normal end.
+  void request_quit();
+
+  const QStringList& arguments() const { return arguments_; }
+
+ private:
+  QStringList arguments_;
+  std::unique_ptr<PlaceholderMainWindow> window_;
+  std::unique_ptr<TerminationSignal> termination_;
+  bool finished_ = false;
+};
+
+}  // namespace orvadw

@@ -1,0 +1,197 @@
+// The real orvadw program on the X display the suite provides: it starts in
+// an empty program folder, puts its window on screen, and on a termination
+// request leaves through its normal end, saving the last folder.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QTemporaryDir>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/ini_file.h"
+
+extern char** environ;
+
+namespace orvadw {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+std::string run_and_read(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    ::pclose(pipe);
+  }
+  return out;
+}
+
+// The ids of the windows whose title holds title and whose owner process is pid.
+std::vector<std::string> windows_of(pid_t pid, const std::string& title) {
+  std::vector<std::string> found;
+  const std::string tree = run_and_read("xwininfo -root -tree 2>/dev/null");
+  std::size_t start = 0;
+  while (start < tree.size()) {
+    std::size_t end = tree.find('\n', start);
+    if (end == std::string::npos) end = tree.size();
+    const std::string line = tree.substr(start, end - start);
+    start = end + 1;
+    if (line.find("\"" + title) == std::string::npos) continue;
+    const std::size_t id_at = line.find("0x");
+    if (id_at == std::string::npos) continue;
+    const std::string id = line.substr(id_at, line.find(' ', id_at) - id_at);
+    const std::string owner = run_and_read("xprop -id " + id + " _NET_WM_PID 2>/dev/null");
+    if (owner.find("= " + std::to_string(pid)) != std::string::npos) found.push_back(id);
+  }
+  return found;
+}
+
+class Program {
+ public:
+  Program(const std::string& path, const std::vector<std::string>& args,
+          const std::string& home) {
+    std::vector<std::string> env_strings;
+    for (char** e = environ; *e != nullptr; ++e) {
+      const std::string entry = *e;
+      // The test itself may run offscreen; the program goes to the display.
+      if (entry.rfind("QT_QPA_PLATFORM=", 0) == 0 || entry.rfind("ORVADW_HOME=", 0) == 0) {
+        continue;
+      }
+      env_strings.push_back(entry);
+    }
+    env_strings.push_back("QT_QPA_PLATFORM=xcb");
+    env_strings.push_back("ORVADW_HOME=" + home);
+    std::vector<std::string> argv_strings{path};
+    argv_strings.insert(argv_strings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : argv_strings) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (auto& e : env_strings) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    if (::posix_spawn(&pid_, path.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) {
+      pid_ = -1;
+    }
+  }
+  ~Program() {
+    if (running()) {
+      ::kill(pid_, SIGKILL);
+      int status = 0;
+      ::waitpid(pid_, &status, 0);
+    }
+  }
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  pid_t pid() const { return pid_; }
+  bool running() const { return pid_ > 0 && !exited_; }
+
+  // True when it ended within the limit; status() then tells how.
+  bool wait_exit(Clock::duration limit) {
+    const auto deadline = Clock::now() + limit;
+    while (Clock::now() < deadline) {
+      const pid_t done = ::waitpid(pid_, &status_, WNOHANG);
+      if (done == pid_) {
+        exited_ = true;
+        return true;
+      }
+      std::this_thread::sleep_for(milliseconds(50));
+    }
+    return false;
+  }
+  int status() const { return status_; }
+
+ private:
+  pid_t pid_ = -1;
+  bool exited_ = false;
+  int status_ = 0;
+};
+
+class ProgramE2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::getenv("DISPLAY") == nullptr || std::string(std::getenv("DISPLAY")).empty()) {
+      GTEST_SKIP() << "no X display (the suite runs these tests under xvfb-run)";
+    }
+    const char* bin = std::getenv("ORVADW_BIN_DIR");
+    if (bin == nullptr) GTEST_SKIP() << "ORVADW_BIN_DIR is not set (run through ctest)";
+    program_ = std::string(bin) + "/orvadw";
+    if (::access(program_.c_str(), X_OK) != 0) GTEST_FAIL() << program_ << " is missing";
+    const std::string tools = run_and_read("command -v xwininfo; command -v xprop");
+    if (tools.find("xwininfo") == std::string::npos || tools.find("xprop") == std::string::npos) {
+      GTEST_SKIP() << "xwininfo and xprop (x11-utils) are needed to see the window";
+    }
+    ASSERT_TRUE(dir_.isValid());
+    home_ = dir_.path().toStdString() + "/";
+  }
+
+  // Starts the program and waits (bounded) for its window.
+  void start_and_see_window(Program& program, const std::string& title) {
+    ASSERT_GT(program.pid(), 0);
+    const auto deadline = Clock::now() + seconds(30);
+    while (Clock::now() < deadline) {
+      if (!windows_of(program.pid(), title).empty()) return;
+      if (program.wait_exit(milliseconds(0))) FAIL() << "the program ended before showing";
+      std::this_thread::sleep_for(milliseconds(100));
+    }
+    FAIL() << "no window titled \"" << title << "\" within 30 s";
+  }
+
+  void stop_cleanly(Program& program) {
+    ASSERT_EQ(::kill(program.pid(), SIGTERM), 0);
+    ASSERT_TRUE(program.wait_exit(seconds(30))) << "the program did not end";
+    ASSERT_TRUE(WIFEXITED(program.status())) << "ended by signal " << WTERMSIG(program.status());
+    EXPECT_EQ(WEXITSTATUS(program.status()), 0);
+  }
+
+  static std::string value(const std::string& file, const char* section, const char* key) {
+    return IniFile(file).read(section, key).value_or("<missing>");
+  }
+
+  std::string program_;
+  QTemporaryDir dir_;
+  std::string home_;
+};
+
+TEST_F(ProgramE2eTest, FirstRunShowsTheWindowAndSavesTheLastFolderAtExit) {
+  Program program(program_, {}, home_);
+  start_and_see_window(program, "OrvadW 10c   -   default");
+  if (HasFatalFailure()) return;
+  stop_cleanly(program);
+  const std::string configuration = home_ + "default.OrvadW10";
+  EXPECT_EQ(value(home_ + "last.cfg", "LastConfig", "LastConfig"), configuration);
+  EXPECT_EQ(value(configuration, "Test", "Test"), "Ok");
+  EXPECT_EQ(value(configuration, "File Save", "Path File Save"), home_ + "Data/");
+  struct stat st {};
+  EXPECT_EQ(::stat((home_ + "Data").c_str(), &st), 0);
+}
+
+TEST_F(ProgramE2eTest, AConfigurationOnTheCommandLineIsUsedAndRecorded) {
+  const std::string site = home_ + "north_site.cfg";
+  {
+    IniFile file(site);
+    ASSERT_EQ(file.write_text("File Save", "Path File Save", home_ + "north/"), 0);
+    ASSERT_EQ(file.write_text("Test", "Test", "Ok"), 0);
+  }
+  Program program(program_, {site}, home_);
+  start_and_see_window(program, "OrvadW 10c   -   north_site");
+  if (HasFatalFailure()) return;
+  stop_cleanly(program);
+  EXPECT_EQ(value(home_ + "last.cfg", "LastConfig", "LastConfig"), site);
+  EXPECT_EQ(value(site, "File Save", "Path File Save"), home_ + "north/");
+}
+
+}  // namespace
+}  // namespace orvadw

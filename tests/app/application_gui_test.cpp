@@ -1,0 +1,169 @@
+// Start-up and shutdown of the application object in a private program
+// folder: the configuration files of a first run, a configuration named on
+// the command line, the switches and the port map, the main window's title,
+// and the last folder saved when the main window closes (by its close box,
+// Escape or a termination signal).
+#include "app/application.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <functional>
+#include <sys/stat.h>
+
+#include "app/placeholder_main_window.h"
+#include "base/ini_file.h"
+#include "files/configuration.h"
+#include "link/port_map.h"
+#include "ui/named_message_registry.h"
+
+namespace orvadw {
+namespace {
+
+class ApplicationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    home_ = dir_.path().toStdString() + "/";
+    // The process-wide configuration starts afresh in this folder.
+    Configuration::instance().set_program_folder(home_);
+    Configuration::instance().set_search_path("");
+    Configuration::instance().set_last_folder("");
+    PortMap::instance().clear();
+  }
+  void TearDown() override {
+    PortMap::instance().clear();
+    PortMap::instance().set_scan_devices(false);
+  }
+
+  static std::string value(const std::string& file, const char* section, const char* key) {
+    return IniFile(file).read(section, key).value_or("<missing>");
+  }
+  static bool is_dir(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  }
+  // Runs the program's main loop; action runs once the main window shows.
+  static int run_until(Application& app, const std::function<void(QDialog&)>& action) {
+    QDialog& window = app.main_window();
+    QTimer poll;
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      if (window.isVisible()) {
+        poll.stop();
+        action(window);
+      } else if (waited.elapsed() > 20000) {
+        poll.stop();
+        ADD_FAILURE() << "the main window never showed";
+        window.done(QDialog::Rejected);
+      }
+    });
+    poll.start(10);
+    return app.run();
+  }
+
+  QTemporaryDir dir_;
+  std::string home_;
+};
+
+TEST_F(ApplicationTest, FirstRunPreparesTheProgramFolder) {
+  Application app({});
+  EXPECT_EQ(app.start(), 0);
+  const std::string configuration = home_ + "default.OrvadW10";
+  EXPECT_EQ(Configuration::instance().configuration_path(), configuration);
+  EXPECT_EQ(value(home_ + "last.cfg", "LastConfig", "LastConfig"), configuration);
+  EXPECT_EQ(value(configuration, "Test", "Test"), "Ok");
+  EXPECT_TRUE(is_dir(home_ + "Data"));
+  EXPECT_EQ(Configuration::instance().last_folder(), home_ + "Data/");
+  EXPECT_FALSE(Configuration::instance().use_modem());
+  EXPECT_FALSE(Configuration::instance().modem_connected());
+  // The window messages exist before any window does.
+  EXPECT_NE(NamedMessageRegistry::name_of(message_id(msg::kEditLostFocus)), "");
+}
+
+TEST_F(ApplicationTest, AConfigurationOnTheCommandLineIsUsedAndRecorded) {
+  const std::string site = home_ + "site.cfg";
+  {
+    IniFile file(site);
+    ASSERT_EQ(file.write_text("Modem", "Use modem", "0.000000"), 0);
+    ASSERT_EQ(file.write_text("Ports", "COM7", "sim:bench7"), 0);
+    ASSERT_EQ(file.write_text("Test", "Test", "Ok"), 0);
+    ASSERT_EQ(file.write_text("File Save", "Path File Save", home_ + "sites/"), 0);
+  }
+  Configuration::instance().set_modem_connected(true);
+  Application app({QString::fromStdString(site), "ignored"});
+  EXPECT_EQ(app.start(), 0);
+  EXPECT_EQ(Configuration::instance().configuration_path(), site);
+  EXPECT_EQ(value(home_ + "last.cfg", "LastConfig", "LastConfig"), site);
+  EXPECT_TRUE(Configuration::instance().use_modem()) << "Use modem = 0 turns the modem on";
+  EXPECT_FALSE(Configuration::instance().modem_connected()) << "never connected at start-up";
+  EXPECT_EQ(PortMap::instance().device_for(7), "sim:bench7");
+  EXPECT_EQ(Configuration::instance().last_folder(), home_ + "sites/");
+
+  // The next start without an argument comes back to it.
+  Application again({});
+  EXPECT_EQ(again.start(), 0);
+  EXPECT_EQ(Configuration::instance().configuration_path(), site);
+}
+
+TEST_F(ApplicationTest, TheMainWindowShowsTheProgramAndItsConfiguration) {
+  EXPECT_EQ(PlaceholderMainWindow::program_title(), "OrvadW 10c");
+  EXPECT_EQ(PlaceholderMainWindow::configuration_name("/a/b/site.one.cfg"), "site.one");
+
+  Application app({});
+  ASSERT_EQ(app.start(), 0);
+  PlaceholderMainWindow& window = app.main_window();
+  EXPECT_EQ(&app.main_window(), &window) << "one main window";
+  EXPECT_EQ(window.windowTitle(), "OrvadW 10c   -   default");
+  EXPECT_FALSE(window.master().is_connected());
+}
+
+TEST_F(ApplicationTest, ClosingTheMainWindowSavesTheLastFolderAndDestroysIt) {
+  Application app({});
+  ASSERT_EQ(app.start(), 0);
+  QPointer<QDialog> window = &app.main_window();
+  Configuration::instance().set_last_folder(home_ + "chosen/");
+  EXPECT_EQ(run_until(app, [](QDialog& w) { w.close(); }), 0);
+  EXPECT_TRUE(window.isNull()) << "the main window goes at the end";
+  EXPECT_EQ(value(home_ + "default.OrvadW10", "File Save", "Path File Save"), home_ + "chosen/");
+}
+
+TEST_F(ApplicationTest, EscapeEndsTheProgramAndEnterDoesNot) {
+  Application app({});
+  ASSERT_EQ(app.start(), 0);
+  bool still_open_after_enter = false;
+  Configuration::instance().set_last_folder(home_ + "esc/");
+  EXPECT_EQ(run_until(app,
+                      [&](QDialog& w) {
+                        QTest::keyClick(&w, Qt::Key_Return);
+                        still_open_after_enter = w.isVisible();
+                        QTest::keyClick(&w, Qt::Key_Escape);
+                      }),
+            0);
+  EXPECT_TRUE(still_open_after_enter);
+  EXPECT_EQ(value(home_ + "default.OrvadW10", "File Save", "Path File Save"), home_ + "esc/");
+}
+
+TEST_F(ApplicationTest, ATerminationSignalLeavesThroughTheNormalEnd) {
+  Application app({});
+  ASSERT_EQ(app.start(), 0);
+  Configuration::instance().set_last_folder(home_ + "signalled/");
+  EXPECT_EQ(run_until(app, [](QDialog&) { std::raise(SIGTERM); }), 0);
+  EXPECT_EQ(value(home_ + "default.OrvadW10", "File Save", "Path File Save"),
+            home_ + "signalled/");
+  // Outside run() the program's handlers are gone again.
+  struct sigaction now {};
+  ::sigaction(SIGTERM, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+}  // namespace
+}  // namespace orvadw
