@@ -173,7 +173,12 @@ int SerialChannel::drain_until_silent(Clock::time_point last_seen,
 }
 
 int SerialChannel::start_reader(int read_timeout_ms) {
-  if (running_.load() || reader_.joinable()) return 0;
+  if (running_.load()) return 0;
+  if (reader_.joinable()) {
+    // Told to stop from inside the receiver: let it finish first.
+    if (reader_.get_id() == std::this_thread::get_id()) return 0;
+    stop_reader();
+  }
   if (!port_) return 0;
   set_read_timeout(read_timeout_ms);
   {
@@ -262,11 +267,17 @@ void SerialChannel::reader_loop() {
       generation = generation_.load();
     }
     if (!running_.load() || !port_) break;
-    int value;
+    int value = result::kNoData;
+    bool withdrawn = false;
     {
       std::lock_guard<std::mutex> lock(lock_);
-      value = port_->read_byte_timeout(read_timeout_, {});
+      // Withdrawn before the read began: reading now could take the first
+      // byte of the next answer, which only goes out after a drain that
+      // needs this lock.
+      withdrawn = generation != generation_.load();
+      if (!withdrawn) value = port_->read_byte_timeout(read_timeout_, {});
     }
+    if (withdrawn) continue;
     std::lock_guard<std::mutex> delivery(delivery_mutex_);
     if (!running_.load()) break;
     if (generation != generation_.load() || receiver_ == nullptr) continue;
