@@ -77,6 +77,14 @@ TEST_F(CommunicatingDialogTest, LinkSettingsAreReadOnceWhenTheDialogIsBuilt) {
   EXPECT_EQ(plain->write_timeout(), 2500);
   EXPECT_TRUE(plain->firmware_check_enabled());
   EXPECT_EQ(plain->master(), &master);
+  // And it does talk there: COM1, 9600 baud, JBus number 1.
+  env.map_com(1);
+  auto instrument = env.attach();
+  ASSERT_EQ(plain->read_identification_block(), 0);
+  EXPECT_EQ(master.baud_index(), 5);
+  EXPECT_EQ(master.baud_rate(master.baud_index()), 9600);
+  EXPECT_EQ(instrument->counters().answered, 1u);
+  EXPECT_EQ(plain->identification_field(identification::kJbusNumber)->value_text(), "1");
 
   env.set_link(2, 3, 17);
   auto stored = env.make_dialog(&master);

@@ -88,6 +88,10 @@ void DialogTestEnv::set_link(double port, double bauds, double jbus) {
   store.write_number("Com", "JBus", jbus);
 }
 
+void DialogTestEnv::map_com(int com) {
+  PortMap::instance().set_device(com, sim::SimBus::device(sim_name_));
+}
+
 std::shared_ptr<sim::SimulatedInstrument> DialogTestEnv::attach(
     const sim::InstrumentOptions& options, const sim::FaultOptions& faults) {
   auto instrument = std::make_shared<sim::SimulatedInstrument>(options);

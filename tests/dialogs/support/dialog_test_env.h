@@ -71,6 +71,8 @@ class DialogTestEnv {
 
   // Com settings of the configuration (as a person would store them).
   void set_link(double port, double bauds, double jbus);
+  // Makes COM<com> reach the simulator too.
+  void map_com(int com);
   // The simulated instrument behind COM kSimCom.
   std::shared_ptr<sim::SimulatedInstrument> attach(const sim::InstrumentOptions& options = {},
                                                    const sim::FaultOptions& faults = {});
