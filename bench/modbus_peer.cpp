@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     } else if (a == "--timeout" && has_value) {
       if (!number(argv[++i], 1, 60000, timeout_ms)) return usage();
     } else if (a == "--count" && has_value) {
-      if (!number(argv[++i], 1, 100000000, count)) return usage();
+      if (!number(argv[++i], 1, 1000000, count)) return usage();
     } else if (a == "--address" && has_value) {
       if (!number(argv[++i], 0, 0xFFFF, address)) return usage();
     } else if (a == "--registers" && has_value) {

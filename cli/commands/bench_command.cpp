@@ -38,7 +38,7 @@ int run_bench(CliContext& context) {
   long long count = -1;
   long long address = write ? 0x1000 : 0x100;
   long long registers = write ? 50 : 24;
-  if (!take_bounded_option(args, "--count", 1, 100000000, count, context.err) ||
+  if (!take_bounded_option(args, "--count", 1, 1000000, count, context.err) ||
       !take_bounded_option(args, "--address", 0, 0xFFFF, address, context.err) ||
       // A read answer counts its bytes in one byte; a write frame stops at 255.
       !take_bounded_option(args, "--registers", 1, write ? 123 : 127, registers, context.err)) {

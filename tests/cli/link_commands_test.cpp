@@ -189,6 +189,7 @@ TEST_F(LinkCommandsTest, BadCommandLinesGiveUsageAndNeverReachTheWire) {
       {"poll", "0x100", "24", "--times", "0"},
       {"poll", "0x100", "24", "--period"},
       {"bench", "read"},
+      {"bench", "read", "--count", "1000001"},
       {"bench", "fetch", "--count", "1"},
       {"bench", "write", "--count", "1", "--registers", "124"},
       {"identify", "now"},
