@@ -1,5 +1,7 @@
 #include "link/jbus_link.h"
 
+#include <algorithm>
+
 #include "base/result_codes.h"
 
 namespace orvadw {
@@ -123,9 +125,15 @@ int JBusLink::wait_for_answer(Bytes& out, bool purge_first, Clock::time_point de
   bool cut_off = false;
   std::unique_lock<std::mutex> lock(buffer_mutex_);
   while (waiting_) {
-    auto wake = Clock::now() + kIdlePeriod;
-    if (deadline < wake) wake = deadline;
-    answer_cv_.wait_until(lock, wake, [this] { return !waiting_; });
+    // Only a thread with an idle hook needs to wake before the answer: the
+    // others sleep until a byte, a time-out or the deadline.
+    auto wake = deadline;
+    if (run_idle) wake = std::min(deadline, Clock::now() + kIdlePeriod);
+    if (wake == Clock::time_point::max()) {
+      answer_cv_.wait(lock, [this] { return !waiting_; });
+    } else {
+      answer_cv_.wait_until(lock, wake, [this] { return !waiting_; });
+    }
     if (!waiting_) break;
     if (Clock::now() >= deadline) {
       waiting_ = false;
@@ -147,12 +155,15 @@ int JBusLink::wait_for_answer(Bytes& out, bool purge_first, Clock::time_point de
 }
 
 int JBusLink::on_byte(int value) {
-  std::lock_guard<std::mutex> lock(buffer_mutex_);
+  // The waiter is woken after the lock is released, so that it does not wake
+  // only to block on the mutex the reader still holds.
+  std::unique_lock<std::mutex> lock(buffer_mutex_);
   if (value < 0) {
     // A failed read (the device went away) ends the answer; the code is not
     // a byte of it.
     if (waiting_) {
       waiting_ = false;
+      lock.unlock();
       answer_cv_.notify_all();
     }
     return -1;
@@ -163,6 +174,7 @@ int JBusLink::on_byte(int value) {
   channel_.set_read_timeout(inter_char_timeout_.load());
   if (static_cast<int>(buffer_.size()) >= expected_length_.load()) {
     waiting_ = false;
+    lock.unlock();
     answer_cv_.notify_all();
   } else {
     channel_.arm();
@@ -171,8 +183,10 @@ int JBusLink::on_byte(int value) {
 }
 
 void JBusLink::on_timeout() {
-  std::lock_guard<std::mutex> lock(buffer_mutex_);
-  waiting_ = false;
+  {
+    std::lock_guard<std::mutex> lock(buffer_mutex_);
+    waiting_ = false;
+  }
   answer_cv_.notify_all();
 }
 
