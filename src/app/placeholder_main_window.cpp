@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "base/program_identity.h"
+#include "dialogs/modem_dialog.h"
 #include "files/configuration.h"
 
 namespace orvadw {
@@ -20,6 +21,8 @@ PlaceholderMainWindow::PlaceholderMainWindow(QWidget* parent) : DialogRoot(kTemp
   }
   set_custom_title(program_title());
   set_document_name(configuration_name(Configuration::instance().configuration_path()));
+  // With the modem in use, the first connect of any window dials first.
+  install_modem_connect_hook(master_, this);
 }
 
 PlaceholderMainWindow::~PlaceholderMainWindow() {

@@ -23,6 +23,8 @@
 #include "files/configuration.h"
 #include "link/port_map.h"
 #include "ui/named_message_registry.h"
+#include "ui/scripted_message_service.h"
+#include "base/text_table.h"
 
 namespace orvadw {
 namespace {
@@ -163,6 +165,23 @@ TEST_F(ApplicationTest, ATerminationSignalLeavesThroughTheNormalEnd) {
   struct sigaction now {};
   ::sigaction(SIGTERM, nullptr, &now);
   EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+TEST_F(ApplicationTest, WithTheModemInUseAConnectDialsThroughTheModemWindow) {
+  Application app({});
+  ASSERT_EQ(app.start(), 0);
+  PlaceholderMainWindow& window = app.main_window();
+  ScriptedMessageService messages;
+  ScopedMessageService scoped(&messages);
+  // COM1 leads nowhere, so the modem window cannot open the line: it says
+  // so and ends without a connection, which the link reports as cancelled.
+  PortMap::instance().set_scan_devices(false);
+  bool connected = false;
+  const int rc = window.master().connect(1, 5, 'N', 8, 1, /*use_modem=*/true, connected);
+  EXPECT_EQ(rc, result::kModemCancelled);
+  EXPECT_FALSE(connected);
+  ASSERT_FALSE(messages.shown().empty()) << "the modem window reports the port";
+  EXPECT_EQ(messages.shown()[0].text.toStdString(), text_of(78, window.language()));
 }
 
 }  // namespace
