@@ -94,12 +94,9 @@ std::vector<Line> split_lines(std::string_view content) {
       break;
     }
     std::size_t end = nl;
-    std::string ending = "\n";
-    if (end > start && content[end - 1] == '\r') {
-      --end;
-      ending = "\r\n";
-    }
-    lines.push_back({std::string(content.substr(start, end - start)), ending});
+    const bool crlf = end > start && content[end - 1] == '\r';
+    if (crlf) --end;
+    lines.push_back({std::string(content.substr(start, end - start)), crlf ? "\r\n" : "\n"});
     start = nl + 1;
   }
   return lines;

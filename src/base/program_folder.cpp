@@ -46,7 +46,7 @@ std::string home_folder() {
       home = pw->pw_dir;
     }
   }
-  if (home.empty()) home = "/";
+  if (home.empty()) return std::string(1, '/');
   return with_trailing_slash(home);
 }
 
