@@ -206,11 +206,12 @@ void PtyServer::send(const std::vector<std::uint8_t>& bytes, Clock::time_point s
     unsent_bytes_ += bytes.size();
     return;
   }
-  // One line: bytes leave in order, one character time apart when paced.
+  // One line: bytes leave in order, one character time apart when paced. A
+  // byte is handed over when its stop bit has gone, as a UART delivers it.
   Clock::time_point at = std::max(start, out_free_);
   for (std::uint8_t b : bytes) {
-    out_.push_back(Due{at, b});
     at += char_time_;
+    out_.push_back(Due{at, b});
   }
   out_free_ = at;
 }
