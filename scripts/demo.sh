@@ -72,7 +72,13 @@ echo "\$ orvadw-cli --port $port identify"
 
 heading "Polling the live block (0x100, 24 registers) every 500 ms, 5 times"
 echo "\$ orvadw-cli --port $port poll 0x100 24 --period 500 --times 5"
-"$bin/orvadw-cli" --port "$port" poll 0x100 24 --period 500 --times 5
+"$bin/orvadw-cli" --port "$port" poll 0x100 24 --period 500 --times 5 | tee "$work/poll.txt"
+
+heading "The last answer, decoded as the measurement window shows it"
+last="$(grep -v '^$' "$work/poll.txt" | tail -n 1)"
+echo "\$ orvadw-cli show --window measurement --block 0x100 <last answer>"
+# shellcheck disable=SC2086  # the hex bytes are separate words on purpose
+"$bin/orvadw-cli" show --window measurement --block 0x100 $last
 
 heading "Stopping the simulator"
 kill -TERM "$sim_pid"
