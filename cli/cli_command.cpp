@@ -1,10 +1,8 @@
 #include "cli/cli_command.h"
 
-#include <algorithm>
 #include <map>
 #include <ostream>
 
-#include "base/c_locale.h"
 #include "base/result_codes.h"
 
 namespace orvadw::cli {
@@ -40,56 +38,14 @@ const CliCommand* find_command(const std::string& name) {
   return it == registry().end() ? nullptr : &it->second;
 }
 
-bool parse_integer(const std::string& text, long long& value) {
-  if (text.empty()) return false;
-  std::size_t used = 0;
-  bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-  value = hex ? c_strtoll(text.substr(2), 16, &used) : c_strtoll(text, 10, &used);
-  std::size_t expected = hex ? text.size() - 2 : text.size();
-  return used == expected && used > 0;
-}
-
-bool take_option(std::vector<std::string>& args, const std::string& name, std::string& value,
-                 bool& present) {
-  present = false;
-  auto it = std::find(args.begin(), args.end(), name);
-  if (it == args.end()) return true;
-  present = true;
-  if (it + 1 == args.end()) {
-    args.erase(it);
-    return false;
-  }
-  value = *(it + 1);
-  args.erase(it, it + 2);
-  return true;
-}
-
-bool take_integer_option(std::vector<std::string>& args, const std::string& name, long long& value,
-                         std::ostream& err) {
-  std::string text;
-  bool present = false;
-  if (!take_option(args, name, text, present)) {
-    err << "orvadw-cli: " << name << " needs a value\n";
-    return false;
-  }
-  if (!present) return true;
-  if (!parse_integer(text, value)) {
-    err << "orvadw-cli: " << name << ": not a number: " << text << "\n";
-    return false;
-  }
-  return true;
-}
-
-bool take_flag(std::vector<std::string>& args, const std::string& name) {
-  auto it = std::find(args.begin(), args.end(), name);
-  if (it == args.end()) return false;
-  args.erase(it);
-  return true;
-}
-
 int report_result(std::ostream& err, int code) {
   err << "error " << code << ": " << result_text(code) << "\n";
   return code == 0 ? 0 : 1;
+}
+
+int bad_usage(std::ostream& err, const std::string& usage) {
+  err << "usage: orvadw-cli " << usage << "\n";
+  return 2;
 }
 
 int run_cli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/arguments.h"
+
 namespace orvadw::cli {
 
 struct GlobalOptions {
@@ -46,18 +48,11 @@ class CliCommandRegistration {
 // and by the tests.
 int run_cli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
-// Parsing helpers shared by the commands: decimal or 0x hex; false when the
-// text is not a whole number.
-bool parse_integer(const std::string& text, long long& value);
-// "--name value" taken out of args; returns false when present without a
-// value or not a number (an error has then been written to err).
-bool take_option(std::vector<std::string>& args, const std::string& name, std::string& value,
-                 bool& present);
-bool take_integer_option(std::vector<std::string>& args, const std::string& name, long long& value,
-                         std::ostream& err);
-bool take_flag(std::vector<std::string>& args, const std::string& name);
-
 // Writes "error <code>: <meaning>" to err and returns the exit status for it.
 int report_result(std::ostream& err, int code);
+
+// Writes "usage: orvadw-cli <usage>" to err and returns the exit status of a
+// bad command line.
+int bad_usage(std::ostream& err, const std::string& usage);
 
 }  // namespace orvadw::cli

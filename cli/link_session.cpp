@@ -5,7 +5,6 @@
 #include <cmath>
 #include <ostream>
 #include <set>
-#include <sstream>
 
 #include "base/c_locale.h"
 #include "base/ini_file.h"
@@ -126,93 +125,6 @@ int LinkSession::open(const GlobalOptions& options, std::ostream& err) {
     return 1;
   }
   return 0;
-}
-
-std::string hex_text(const std::vector<std::uint8_t>& bytes) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(bytes.size() * 3);
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (i != 0) out.push_back(' ');
-    out.push_back(kDigits[bytes[i] >> 4]);
-    out.push_back(kDigits[bytes[i] & 0x0F]);
-  }
-  return out;
-}
-
-bool parse_hex_words(const std::vector<std::string>& words, std::vector<std::uint8_t>& bytes,
-                     std::ostream& err) {
-  auto nibble = [](char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
-  bytes.clear();
-  // "01 02" given as one quoted word counts as two.
-  std::vector<std::string> split;
-  for (const std::string& word : words) {
-    std::istringstream in(word);
-    for (std::string part; in >> part;) split.push_back(part);
-  }
-  if (split.empty() && !words.empty()) {
-    err << "orvadw-cli: no hexadecimal bytes given\n";
-    return false;
-  }
-  for (const std::string& word : split) {
-    std::string digits = word;
-    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
-      digits = digits.substr(2);
-    }
-    if (digits.empty() || digits.size() % 2 != 0) {
-      err << "orvadw-cli: not whole hexadecimal bytes: " << word << "\n";
-      return false;
-    }
-    for (std::size_t i = 0; i < digits.size(); i += 2) {
-      const int high = nibble(digits[i]);
-      const int low = nibble(digits[i + 1]);
-      if (high < 0 || low < 0) {
-        err << "orvadw-cli: not a hexadecimal byte: " << word << "\n";
-        return false;
-      }
-      bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
-    }
-  }
-  return true;
-}
-
-bool parse_bounded(const std::string& text, const char* name, long long low, long long high,
-                   long long& value, std::ostream& err) {
-  long long parsed = 0;
-  if (!parse_integer(text, parsed)) {
-    err << "orvadw-cli: " << name << ": not a number: " << text << "\n";
-    return false;
-  }
-  if (parsed < low || parsed > high) {
-    err << "orvadw-cli: " << name << " must be " << low << " to " << high << ", not " << text << "\n";
-    return false;
-  }
-  value = parsed;
-  return true;
-}
-
-bool parse_register_address(const std::string& text, int& address, std::ostream& err) {
-  long long value = 0;
-  if (!parse_bounded(text, "ADDR", 0, 0xFFFF, value, err)) return false;
-  address = static_cast<int>(value);
-  return true;
-}
-
-bool take_bounded_option(std::vector<std::string>& args, const char* name, long long low,
-                         long long high, long long& value, std::ostream& err) {
-  std::string text;
-  bool present = false;
-  if (!take_option(args, name, text, present)) {
-    err << "orvadw-cli: " << name << " needs a value\n";
-    return false;
-  }
-  if (!present) return true;
-  return parse_bounded(text, name, low, high, value, err);
 }
 
 }  // namespace orvadw::cli

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "cli/hex_text.h"
 #include "cli/link_session.h"
 
 namespace orvadw::cli {
@@ -21,18 +22,15 @@ namespace {
 
 constexpr const char* kUsage = "bench read|write --count N [--address A] [--registers R]";
 
-int usage(CliContext& context) {
-  context.err << "usage: orvadw-cli " << kUsage << "\n";
-  return 2;
-}
-
 long long time_ns(const timeval& t) {
   return static_cast<long long>(t.tv_sec) * 1000000000LL + static_cast<long long>(t.tv_usec) * 1000LL;
 }
 
 int run_bench(CliContext& context) {
   std::vector<std::string> args = context.args;
-  if (args.empty() || (args[0] != "read" && args[0] != "write")) return usage(context);
+  if (args.empty() || (args[0] != "read" && args[0] != "write")) {
+    return bad_usage(context.err, kUsage);
+  }
   const bool write = args[0] == "write";
   args.erase(args.begin());
   long long count = -1;
@@ -42,9 +40,9 @@ int run_bench(CliContext& context) {
       !take_bounded_option(args, "--address", 0, 0xFFFF, address, context.err) ||
       // A read answer counts its bytes in one byte; a write frame stops at 255.
       !take_bounded_option(args, "--registers", 1, write ? 123 : 127, registers, context.err)) {
-    return usage(context);
+    return bad_usage(context.err, kUsage);
   }
-  if (count < 0 || !args.empty()) return usage(context);
+  if (count < 0 || !args.empty()) return bad_usage(context.err, kUsage);
 
   LinkSession session;
   if (const int status = session.open(context.options, context.err); status != 0) return status;

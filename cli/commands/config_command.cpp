@@ -17,26 +17,18 @@ namespace {
 constexpr const char* kUsage =
     "config [--file PATH] [--number] get SECTION KEY | set SECTION KEY VALUE";
 
-int usage(CliContext& context) {
-  context.err << "usage: orvadw-cli " << kUsage << "\n";
-  return 2;
-}
-
 int run_config(CliContext& context) {
   std::vector<std::string> args = context.args;
   std::string path;
   bool has_file = false;
-  if (!take_option(args, "--file", path, has_file)) {
-    context.err << "orvadw-cli: --file needs a value\n";
-    return 2;
-  }
+  if (!take_text_option(args, "--file", path, has_file, context.err)) return 2;
   if (!has_file && context.options.config) path = *context.options.config;
   bool number = take_flag(args, "--number");
   if (path.empty()) {
     context.err << "orvadw-cli: config needs --file PATH (or the global --config FILE)\n";
-    return usage(context);
+    return bad_usage(context.err, kUsage);
   }
-  if (args.empty()) return usage(context);
+  if (args.empty()) return bad_usage(context.err, kUsage);
 
   SettingsStore store(path);
   const std::string& action = args[0];
@@ -78,7 +70,7 @@ int run_config(CliContext& context) {
     }
     return 0;
   }
-  return usage(context);
+  return bad_usage(context.err, kUsage);
 }
 
 CliCommandRegistration reg{{"config", kUsage,

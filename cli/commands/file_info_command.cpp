@@ -4,11 +4,9 @@
 #include <vector>
 
 #include "base/cp1252.h"
-#include "base/text_table.h"
 #include "cli/cli_command.h"
-#include "files/file_error.h"
+#include "cli/open_record_file.h"
 #include "files/identification_header.h"
-#include "files/record_file.h"
 
 namespace orvadw::cli {
 
@@ -19,22 +17,10 @@ const char* const kLineLabels[kHeaderLineCount] = {
     "serial year",  "serial number",    "software version", "software name"};
 
 int run_file_info(CliContext& context) {
-  if (context.args.size() != 1) {
-    context.err << "usage: orvadw-cli file-info PATH\n";
-    return 2;
-  }
-  const std::string& path = context.args[0];
+  if (context.args.size() != 1) return bad_usage(context.err, "file-info PATH");
   RecordFile file;
-  if (file.open(path, false) != 0) {
-    context.err << file_error_message(file.error_number(), kEnglish) << "\n";
-    return 1;
-  }
   std::string text;
-  DateTime time;
-  if (file.read_header(text, time) != 0) {
-    context.err << text_of(kIncorrectFileTextId, kEnglish) << "\n";
-    return 1;
-  }
+  if (!open_record_file(context.args[0], file, text, context.err)) return 1;
   context.out << "saved: " << file.date_line() << "\n";
   // The lines as stored, not as numbers: the file is shown as it is.
   const std::string utf8 = utf8_from_cp1252(text);

@@ -2,7 +2,6 @@
 // window's table as the window loads it (identification and firmware check,
 // then one record per block of the file sequence) and prints the values in
 // the "key = value unit" form of show.
-#include <cstdio>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -10,6 +9,8 @@
 #include "base/program_identity.h"
 #include "base/text_table.h"
 #include "cli/cli_command.h"
+#include "cli/hex_text.h"
+#include "cli/saved_window_options.h"
 #include "files/file_error.h"
 #include "files/record_file_session.h"
 #include "params/field_text_form.h"
@@ -20,46 +21,12 @@ namespace orvadw::cli {
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: orvadw-cli load --window settings|special|analog|esc PATH [--language 1-4]\n";
-
-bool is_saved_window(const std::string& key) {
-  for (const char* k : {"settings", "special", "analog", "esc"}) {
-    if (key == k) return true;
-  }
-  return false;
-}
-
-std::string hex_address(int block) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(block));
-  return text;
-}
-
 int run_load(CliContext& context) {
-  std::string key;
-  bool present = false;
-  long long language = kEnglish;
-  if (!take_option(context.args, "--window", key, present) || !present ||
-      !take_integer_option(context.args, "--language", language, context.err)) {
-    context.err << kUsage;
-    return 2;
-  }
-  if (!is_saved_window(key)) {
-    context.err << "orvadw-cli load: unknown window " << key << "\n" << kUsage;
-    return 2;
-  }
-  if (language < 1 || language > TextTable::language_count()) {
-    context.err << "orvadw-cli load: --language must be 1 to " << TextTable::language_count() << "\n"
-                << kUsage;
-    return 2;
-  }
-  if (context.args.size() != 1 || context.args[0].empty()) {
-    context.err << kUsage;
-    return 2;
-  }
-  const int lang = static_cast<int>(language);
-  std::string path = context.args[0];
+  SavedWindowOptions options;
+  if (!take_saved_window_options(context.args, "load", options, context.err)) return 2;
+  const std::string& key = options.key;
+  const int lang = options.language;
+  std::string path = options.path;
 
   WindowTable window;
   if (!find_window(key, lang, window)) {

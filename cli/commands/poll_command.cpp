@@ -7,7 +7,9 @@
 #include <ostream>
 
 #include "cli/cli_command.h"
+#include "cli/hex_text.h"
 #include "cli/link_session.h"
+#include "cli/read_request.h"
 #include "link/notify_target.h"
 
 namespace orvadw::cli {
@@ -16,11 +18,6 @@ namespace {
 
 constexpr const char* kUsage =
     "poll ADDR COUNT [--period MS] [--times N] [--function 3|4] [--bytes-per-item K]";
-
-int usage(CliContext& context) {
-  context.err << "usage: orvadw-cli " << kUsage << "\n";
-  return 2;
-}
 
 // Counts the poll thread's notices and wakes the main thread with each.
 class PollSignal : public NotifyTarget {
@@ -50,24 +47,11 @@ int run_poll(CliContext& context) {
   std::vector<std::string> args = context.args;
   long long period = 500;
   long long times = 5;
-  long long function = 3;
-  long long per_item = 2;
+  ReadRequest request;
   if (!take_bounded_option(args, "--period", 0, 3600000, period, context.err) ||
       !take_bounded_option(args, "--times", 1, 1000000, times, context.err) ||
-      !take_bounded_option(args, "--function", 3, 4, function, context.err) ||
-      !take_bounded_option(args, "--bytes-per-item", 1, 255, per_item, context.err)) {
-    return usage(context);
-  }
-  if (args.size() != 2) return usage(context);
-  int address = 0;
-  long long count = 0;
-  if (!parse_register_address(args[0], address, context.err) ||
-      !parse_bounded(args[1], "COUNT", 1, 255, count, context.err)) {
-    return usage(context);
-  }
-  if (count * per_item > 255) {
-    context.err << "orvadw-cli: COUNT x bytes per item must stay within 255 bytes\n";
-    return usage(context);
+      !take_read_request(args, request, context.err)) {
+    return bad_usage(context.err, kUsage);
   }
 
   LinkSession session;
@@ -83,9 +67,9 @@ int run_poll(CliContext& context) {
       5000);
 
   PollSignal signal;
-  if (master.start_polling(&signal, session.slave(), static_cast<int>(function), address,
-                           static_cast<int>(count), static_cast<int>(period),
-                           static_cast<int>(per_item), {}) != 0) {
+  if (master.start_polling(&signal, session.slave(), request.function, request.address,
+                           request.count, static_cast<int>(period), request.bytes_per_item,
+                           {}) != 0) {
     context.err << "orvadw-cli: polling could not be started\n";
     return 1;
   }

@@ -4,7 +4,6 @@
 // not belong to this program), then one record per block of the window's
 // file sequence, the first with mode 1 and the others with mode 8.
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <ostream>
 #include <string>
@@ -14,7 +13,9 @@
 #include "base/result_codes.h"
 #include "base/text_table.h"
 #include "cli/cli_command.h"
+#include "cli/hex_text.h"
 #include "cli/link_session.h"
+#include "cli/saved_window_options.h"
 #include "files/record_file_session.h"
 #include "link/block_transfer.h"
 #include "params/firmware_check.h"
@@ -23,22 +24,6 @@
 namespace orvadw::cli {
 
 namespace {
-
-constexpr const char* kUsage =
-    "usage: orvadw-cli save --window settings|special|analog|esc PATH [--language 1-4]\n";
-
-bool is_saved_window(const std::string& key) {
-  for (const char* k : {"settings", "special", "analog", "esc"}) {
-    if (key == k) return true;
-  }
-  return false;
-}
-
-std::string hex_address(int block) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(block));
-  return text;
-}
 
 std::string field_text(const ParameterFieldList& fields, int control_id) {
   const ParameterField* field = fields.field(control_id);
@@ -58,29 +43,11 @@ int read_block(BlockTransfer& transfer, const ParameterFieldList& fields, int bl
 }
 
 int run_save(CliContext& context) {
-  std::string key;
-  bool present = false;
-  long long language = kEnglish;
-  if (!take_option(context.args, "--window", key, present) || !present ||
-      !take_integer_option(context.args, "--language", language, context.err)) {
-    context.err << kUsage;
-    return 2;
-  }
-  if (!is_saved_window(key)) {
-    context.err << "orvadw-cli save: unknown window " << key << "\n" << kUsage;
-    return 2;
-  }
-  if (language < 1 || language > TextTable::language_count()) {
-    context.err << "orvadw-cli save: --language must be 1 to " << TextTable::language_count() << "\n"
-                << kUsage;
-    return 2;
-  }
-  if (context.args.size() != 1 || context.args[0].empty()) {
-    context.err << kUsage;
-    return 2;
-  }
-  const int lang = static_cast<int>(language);
-  std::string path = context.args[0];
+  SavedWindowOptions options;
+  if (!take_saved_window_options(context.args, "save", options, context.err)) return 2;
+  const std::string& key = options.key;
+  const int lang = options.language;
+  std::string path = options.path;
 
   WindowTable window;
   WindowTable header_table;

@@ -1,67 +1,16 @@
 // orvadw-cli show: decodes a register block with a window's table and prints
 // one "key = value unit" line per value, so that blocks can be read and
 // diffed by a person.
-#include <algorithm>
 #include <cctype>
 #include <ostream>
 
-#include "base/text_table.h"
 #include "cli/cli_command.h"
+#include "cli/window_block_options.h"
 #include "params/field_text_form.h"
-#include "params/window_table.h"
 
 namespace orvadw::cli {
 
 namespace {
-
-// --window, --block and --language; encode takes the same options.
-struct WindowBlockOptions {
-  WindowTable window;
-  int block = 0;
-  int language = kEnglish;
-};
-
-std::string window_choice_text() {
-  std::string out;
-  for (const auto& key : window_keys()) out += (out.empty() ? "" : "|") + key;
-  return out;
-}
-
-bool take_window_block_options(std::vector<std::string>& args, const char* command, WindowBlockOptions& options,
-                               std::ostream& err) {
-  std::string window;
-  bool present = false;
-  if (!take_option(args, "--window", window, present) || !present) {
-    err << "orvadw-cli " << command << ": --window " << window_choice_text() << " is needed\n";
-    return false;
-  }
-  long long block = -1;
-  long long language = kEnglish;
-  bool have_block = std::find(args.begin(), args.end(), "--block") != args.end();
-  if (!take_integer_option(args, "--block", block, err) || !take_integer_option(args, "--language", language, err)) {
-    return false;
-  }
-  if (!have_block || block < 0 || block > 0xFFFFFFFFLL) {
-    err << "orvadw-cli " << command << ": --block ADDR is needed (a register address such as 0x1000)\n";
-    return false;
-  }
-  if (language < 1 || language > TextTable::language_count()) {
-    err << "orvadw-cli " << command << ": --language must be 1 to " << TextTable::language_count() << "\n";
-    return false;
-  }
-  options.language = static_cast<int>(language);
-  options.block = static_cast<int>(block);
-  if (!find_window(window, options.language, options.window)) {
-    err << "orvadw-cli " << command << ": unknown window " << window << " (" << window_choice_text() << ")\n";
-    return false;
-  }
-  ParameterFieldList probe = make_field_list(options.window, options.language);
-  if (probe.block_fields(options.block).empty()) {
-    err << "orvadw-cli " << command << ": window " << window << " has no values in block " << block << "\n";
-    return false;
-  }
-  return true;
-}
 
 // Hex bytes as separate two-digit words or as one run of digits.
 bool parse_hex_bytes(const std::vector<std::string>& words, std::vector<std::uint8_t>& bytes, std::ostream& err) {

@@ -4,6 +4,7 @@
 
 #include "base/c_locale.h"
 #include "cli/cli_command.h"
+#include "cli/hex_text.h"
 #include "cli/link_session.h"
 
 namespace orvadw::cli {
@@ -14,21 +15,20 @@ constexpr const char* kUsage = "write ADDR HEX...";
 // 123 registers make the longest request frame (255 bytes).
 constexpr std::size_t kMaxDataBytes = 246;
 
-int usage(CliContext& context) {
-  context.err << "usage: orvadw-cli " << kUsage << "\n";
-  return 2;
-}
-
 int run_write(CliContext& context) {
   const std::vector<std::string>& args = context.args;
-  if (args.size() < 2) return usage(context);
+  if (args.size() < 2) return bad_usage(context.err, kUsage);
   int address = 0;
-  if (!parse_register_address(args[0], address, context.err)) return usage(context);
+  if (!parse_register_address(args[0], address, context.err)) {
+    return bad_usage(context.err, kUsage);
+  }
   Bytes data;
-  if (!parse_hex_words({args.begin() + 1, args.end()}, data, context.err)) return usage(context);
+  if (!parse_hex_words({args.begin() + 1, args.end()}, data, context.err)) {
+    return bad_usage(context.err, kUsage);
+  }
   if (data.empty() || data.size() > kMaxDataBytes) {
     context.err << "orvadw-cli: write takes 1 to " << kMaxDataBytes << " bytes\n";
-    return usage(context);
+    return bad_usage(context.err, kUsage);
   }
 
   LinkSession session;
