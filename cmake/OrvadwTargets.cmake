@@ -96,7 +96,8 @@ endfunction()
 # Every *_test.cpp of the current folder goes into one executable per label:
 #   *_pty_test.cpp -> label pty, *_gui_test.cpp -> gui, *_e2e_test.cpp -> e2e,
 #   any other *_test.cpp -> unit.
-# A gui executable gets a main that selects the offscreen platform.
+# A gui executable gets a main that selects the offscreen platform. Every
+# executable links the helpers of tests/support (orvadw_test_support).
 function(orvadw_test_folder folder)
   cmake_parse_arguments(ARG "" "TIMEOUT" "DEPS;GUI_DEPS" ${ARGN})
   file(GLOB all CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
@@ -116,7 +117,8 @@ function(orvadw_test_folder folder)
     set(exe test_${folder}_${label})
     add_executable(${exe} ${files} ${support})
     target_include_directories(${exe} PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}" "${PROJECT_SOURCE_DIR}/tests")
-    target_link_libraries(${exe} PRIVATE ${ARG_DEPS} GTest::gmock Threads::Threads)
+    target_link_libraries(${exe} PRIVATE ${ARG_DEPS} orvadw_test_support GTest::gmock
+                          Threads::Threads)
     if(label STREQUAL "gui" OR label STREQUAL "e2e")
       target_link_libraries(${exe} PRIVATE ${ARG_GUI_DEPS} orvadw_gui_test_main Qt6::Test)
     else()

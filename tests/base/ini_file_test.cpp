@@ -14,28 +14,21 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/file_contents.h"
+#include "tests/support/temp_dir.h"
+
 namespace orvadw {
 namespace {
 
 class IniFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/orvadw_ini_XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    path_ = dir_ + "/test.ini";
-  }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+  void SetUp() override { ASSERT_TRUE(temp_.valid()); }
 
   void put(const std::string& content, const std::string& path = {}) {
-    std::ofstream f(path.empty() ? path_ : path, std::ios::binary);
-    f << content;
+    test::write_file(path.empty() ? path_ : path, content);
   }
   std::string get(const std::string& path = {}) {
-    std::ifstream f(path.empty() ? path_ : path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
+    return test::read_file(path.empty() ? path_ : path);
   }
   std::vector<std::string> entries() {
     std::vector<std::string> out;
@@ -48,8 +41,9 @@ class IniFileTest : public ::testing::Test {
     return out;
   }
 
-  std::string dir_;
-  std::string path_;
+  test::TempDir temp_{"orvadw_ini"};
+  std::string dir_ = temp_.path();
+  std::string path_ = temp_.file("test.ini");
 };
 
 TEST_F(IniFileTest, ReadsSectionsAndKeysWithoutRegardToCaseAndTrimsValues) {

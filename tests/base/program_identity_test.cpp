@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "base/program_folder.h"
+#include "tests/support/temp_dir.h"
 
 namespace orvadw {
 namespace {
@@ -50,13 +51,9 @@ TEST(ProgramIdentity, VersionKey) {
 
 class ProgramFolderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/orvadw_pf_XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-  std::string dir_;
+  void SetUp() override { ASSERT_TRUE(temp_.valid()); }
+  test::TempDir temp_{"orvadw_pf"};
+  std::string dir_ = temp_.path();
 };
 
 TEST_F(ProgramFolderTest, OrvadwHomeThenWritableExecutableFolderThenXdgDataHome) {

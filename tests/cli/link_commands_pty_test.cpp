@@ -2,142 +2,27 @@
 // pseudo-terminal: the commands work through the termios driver, the
 // simulator counts exactly the requests the commands should have made, and
 // bench prints its lines in the order the benchmark driver reads them.
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/bin_dir.h"
+#include "tests/support/child_process.h"
+#include "tests/support/sim_process.h"
+#include "tests/support/text_lines.h"
+
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using orvadw::test::ChildProcess;
+using orvadw::test::lines_of;
+using orvadw::test::program_path;
+using orvadw::test::SimProcess;
+using Clock = ChildProcess::Clock;
 using namespace std::chrono_literals;
-
-std::string bin_dir() {
-  if (const char* dir = std::getenv("ORVADW_BIN_DIR"); dir != nullptr && *dir != '\0') return dir;
-  char self[PATH_MAX] = {};
-  const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  const std::string path(self, n > 0 ? static_cast<std::size_t>(n) : 0);
-  return path.substr(0, path.rfind('/'));
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-int ms_left(Clock::time_point deadline) {
-  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left < 0 ? 0 : static_cast<int>(left);
-}
-
-// A child process with its stdout and stderr on pipes.
-class Child {
- public:
-  ~Child() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-    if (out_ >= 0) ::close(out_);
-    if (err_ >= 0) ::close(err_);
-  }
-
-  bool spawn(const std::vector<std::string>& argv) {
-    int out[2], err[2];
-    if (::pipe2(out, O_CLOEXEC) != 0) return false;
-    if (::pipe2(err, O_CLOEXEC) != 0) return false;
-    std::vector<char*> raw;
-    for (const std::string& a : argv) raw.push_back(const_cast<char*>(a.c_str()));
-    raw.push_back(nullptr);
-    pid_ = ::fork();
-    if (pid_ < 0) return false;
-    if (pid_ == 0) {
-      ::dup2(out[1], 1);
-      ::dup2(err[1], 2);
-      ::execv(raw[0], raw.data());
-      ::_exit(127);
-    }
-    ::close(out[1]);
-    ::close(err[1]);
-    out_ = out[0];
-    err_ = err[0];
-    return true;
-  }
-
-  // Reads both pipes until `done` holds, both have ended, or the deadline.
-  template <typename Done>
-  void read_until(Clock::time_point deadline, Done done) {
-    while (!done() && (out_ >= 0 || err_ >= 0)) {
-      pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
-      const int ready = ::poll(fds, 2, ms_left(deadline));
-      if (ready == 0) return;
-      if (ready < 0) {
-        if (errno == EINTR) continue;
-        return;
-      }
-      drain(fds[0], out_, out_text);
-      drain(fds[1], err_, err_text);
-    }
-  }
-
-  // Waits for the exit; kills the child at the deadline. The exit status, or
-  // -1 when it had to be killed or died by a signal.
-  int wait(Clock::time_point deadline) {
-    read_until(deadline, [] { return false; });
-    int status = 0;
-    for (;;) {
-      const pid_t r = ::waitpid(pid_, &status, WNOHANG);
-      if (r == pid_) break;
-      if (Clock::now() >= deadline) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-        return -1;
-      }
-      ::poll(nullptr, 0, 5);  // the pipes have ended: the exit is imminent
-    }
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
-  void terminate() {
-    if (pid_ > 0) ::kill(pid_, SIGTERM);
-  }
-
-  std::string out_text;
-  std::string err_text;
-
- private:
-  static void drain(const pollfd& p, int& fd, std::string& text) {
-    if (fd < 0 || (p.revents & (POLLIN | POLLHUP | POLLERR)) == 0) return;
-    char buf[4096];
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n > 0) {
-      text.append(buf, static_cast<std::size_t>(n));
-    } else if (n == 0 || errno != EINTR) {
-      ::close(fd);
-      fd = -1;
-    }
-  }
-
-  pid_t pid_ = -1;
-  int out_ = -1;
-  int err_ = -1;
-};
 
 struct CliRun {
   int status;
@@ -147,57 +32,28 @@ struct CliRun {
 
 class LinkCommandsPtyTest : public ::testing::Test {
  protected:
-  void TearDown() override {
-    stop_sim();
-    if (!folder_.empty()) {
-      ::unlink(link_.c_str());
-      ::rmdir(folder_.c_str());
-    }
-  }
-
-  // Starts orvadw-sim with a link in a fresh folder; true once it serves.
-  bool start_sim(std::vector<std::string> args) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/orvadw-cli-pty-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) return false;
-    folder_ = pattern;
-    link_ = folder_ + "/ttyORVADW";
-    args.insert(args.begin(), {bin_dir() + "/orvadw-sim", "--link", link_});
-    if (!sim_.spawn(args)) return false;
-    sim_.read_until(Clock::now() + 10s, [&] { return sim_.out_text.find('\n') != std::string::npos; });
-    return sim_.out_text.find('\n') != std::string::npos;
-  }
+  void TearDown() override { stop_sim(); }
 
   // SIGTERM; the counts it prints on the way out, "name: value" a line.
   std::map<std::string, long long> stop_sim() {
-    std::map<std::string, long long> counts;
-    if (stopped_ || folder_.empty()) return counts;
-    stopped_ = true;
-    sim_.terminate();
-    EXPECT_EQ(sim_.wait(Clock::now() + 10s), 0) << sim_.err_text;
-    for (const std::string& line : lines_of(sim_.err_text)) {
-      const auto colon = line.find(": ");
-      if (colon != std::string::npos) counts[line.substr(0, colon)] = std::atoll(line.c_str() + colon + 2);
-    }
-    return counts;
+    if (!sim_.running()) return {};
+    EXPECT_EQ(sim_.stop(), 0) << sim_.stderr_text();
+    return sim_.counts();
   }
 
   CliRun cli(std::vector<std::string> args) {
-    args.insert(args.begin(), {bin_dir() + "/orvadw-cli", "--port", link_});
-    Child child;
-    if (!child.spawn(args)) return {-1, "", "spawn failed"};
+    args.insert(args.begin(), {program_path("orvadw-cli"), "--port", sim_.link()});
+    ChildProcess child;
+    if (!child.start(args)) return {-1, "", child.error()};
     const int status = child.wait(Clock::now() + 60s);
-    return {status, child.out_text, child.err_text};
+    return {status, child.out_text(), child.err_text()};
   }
 
-  Child sim_;
-  bool stopped_ = false;
-  std::string folder_;
-  std::string link_;
+  SimProcess sim_;
 };
 
 TEST_F(LinkCommandsPtyTest, IdentifyReadWriteAndPoll) {
-  ASSERT_TRUE(start_sim({"--jbus", "3", "--firmware", "10-11-Q"})) << sim_.err_text;
+  ASSERT_TRUE(sim_.start({"--jbus", "3", "--firmware", "10-11-Q"})) << sim_.error();
 
   const CliRun identify = cli({"--jbus", "3", "identify"});
   ASSERT_EQ(identify.status, 0) << identify.err;
@@ -231,7 +87,7 @@ TEST_F(LinkCommandsPtyTest, IdentifyReadWriteAndPoll) {
 }
 
 TEST_F(LinkCommandsPtyTest, BenchLinesComeInOrderAndWritesFollowThePattern) {
-  ASSERT_TRUE(start_sim({})) << sim_.err_text;
+  ASSERT_TRUE(sim_.start({})) << sim_.error();
 
   const CliRun read = cli({"bench", "read", "--count", "5"});
   ASSERT_EQ(read.status, 0) << read.err;
@@ -275,7 +131,7 @@ TEST_F(LinkCommandsPtyTest, BenchLinesComeInOrderAndWritesFollowThePattern) {
 }
 
 TEST_F(LinkCommandsPtyTest, PacedLineAtNineThousandSixHundredBaud) {
-  ASSERT_TRUE(start_sim({"--baud", "9600"})) << sim_.err_text;
+  ASSERT_TRUE(sim_.start({"--baud", "9600"})) << sim_.error();
   const CliRun read = cli({"--baud-index", "5", "bench", "read", "--count", "3"});
   ASSERT_EQ(read.status, 0) << read.err;
   EXPECT_EQ(lines_of(read.out).size(), 7u) << read.out;
@@ -283,15 +139,17 @@ TEST_F(LinkCommandsPtyTest, PacedLineAtNineThousandSixHundredBaud) {
 }
 
 TEST_F(LinkCommandsPtyTest, MissingDeviceAndRefusedAddress) {
-  ASSERT_TRUE(start_sim({})) << sim_.err_text;
-  const std::string missing = folder_ + "/ttyNONE";
-  Child child;
-  ASSERT_TRUE(child.spawn({bin_dir() + "/orvadw-cli", "--port", missing, "identify"}));
+  ASSERT_TRUE(sim_.start({})) << sim_.error();
+  const std::string missing = sim_.folder() + "/ttyNONE";
+  ChildProcess child;
+  ASSERT_TRUE(child.start({program_path("orvadw-cli"), "--port", missing, "identify"}))
+      << child.error();
   const int status = child.wait(Clock::now() + 30s);
   EXPECT_EQ(status, 1);
-  EXPECT_NE(child.err_text.find("error 253: the serial port could not be opened"), std::string::npos)
-      << child.err_text;
-  EXPECT_NE(child.err_text.find(missing), std::string::npos) << child.err_text;
+  EXPECT_NE(child.err_text().find("error 253: the serial port could not be opened"),
+            std::string::npos)
+      << child.err_text();
+  EXPECT_NE(child.err_text().find(missing), std::string::npos) << child.err_text();
 
   const CliRun refused = cli({"--timeout", "200", "read", "0xAB00", "2"});
   EXPECT_EQ(refused.status, 1);

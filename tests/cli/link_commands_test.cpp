@@ -11,75 +11,31 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_command.h"
 #include "link/port_map.h"
 #include "sim/sim_bus.h"
 #include "sim/simulated_instrument.h"
+#include "support/instrument_cli_test.h"
+#include "tests/support/hex_bytes.h"
+#include "tests/support/text_lines.h"
 
 namespace orvadw::cli {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::string hex(const Bytes& bytes) {
-  std::string out;
-  char buf[4];
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    std::snprintf(buf, sizeof buf, "%s%02X", i ? " " : "", bytes[i]);
-    out += buf;
-  }
-  return out;
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
+using test::capture_cli;
+using test::hex;
+using test::lines_of;
 
 Bytes concat(Bytes a, const Bytes& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
 }
 
-class LinkCommandsTest : public ::testing::Test {
+class LinkCommandsTest : public test::InstrumentCliTest {
  protected:
-  struct Run {
-    int status;
-    std::string out;
-    std::string err;
-  };
-
-  void SetUp() override {
-    PortMap::instance().set_scan_devices(false);
-    name_ = std::string("cli-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    attach({});
-  }
-  void TearDown() override { sim::SimBus::detach(name_); }
-
-  void attach(sim::InstrumentOptions options, sim::FaultOptions faults = {}) {
-    options.manual_clock = true;  // live values hold still between two reads
-    instrument_ = std::make_shared<sim::SimulatedInstrument>(options);
-    sim::SimBus::attach(name_, instrument_, faults);
-  }
-
-  // Runs the command line on this test's instrument at 115200 baud.
-  Run cli(const std::vector<std::string>& command, std::vector<std::string> globals = {}) {
-    std::vector<std::string> args = {"--port", sim::SimBus::device(name_), "--baud-index", "7",
-                                      "--timeout", "200"};
-    args.insert(args.end(), globals.begin(), globals.end());
-    args.insert(args.end(), command.begin(), command.end());
-    return raw(args);
-  }
-  static Run raw(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = run_cli(args, out, err);
-    return {status, out.str(), err.str()};
-  }
-
-  std::string name_;
-  std::shared_ptr<sim::SimulatedInstrument> instrument_;
+  using Run = test::CliRun;
+  LinkCommandsTest() : InstrumentCliTest("cli-") {}
 };
 
 TEST_F(LinkCommandsTest, ReadPrintsTheInstrumentsRegisterBytes) {
@@ -210,21 +166,22 @@ TEST_F(LinkCommandsTest, BadCommandLinesGiveUsageAndNeverReachTheWire) {
 }
 
 TEST_F(LinkCommandsTest, MissingPortsGiveTheCodeAndTheReason) {
-  const Run nobody = raw({"--port", "sim:nobody-here", "read", "0x100", "1"});
+  const Run nobody = capture_cli({"--port", "sim:nobody-here", "read", "0x100", "1"});
   EXPECT_EQ(nobody.status, 1);
   EXPECT_NE(nobody.err.find("error 253: the serial port could not be opened"), std::string::npos)
       << nobody.err;
   EXPECT_NE(nobody.err.find("sim:nobody-here"), std::string::npos) << nobody.err;
 
-  const Run unmapped = raw({"--port", "COM200", "identify"});
+  const Run unmapped = capture_cli({"--port", "COM200", "identify"});
   EXPECT_EQ(unmapped.status, 1);
   EXPECT_NE(unmapped.err.find("error 253: "), std::string::npos) << unmapped.err;
 
-  const Run none = raw({"identify"});
+  const Run none = capture_cli({"identify"});
   EXPECT_EQ(none.status, 2);
   EXPECT_NE(none.err.find("--port"), std::string::npos) << none.err;
 
-  const Run no_config = raw({"--config", "/nonexistent/orvadw.cfg", "--port", "1", "identify"});
+  const Run no_config =
+      capture_cli({"--config", "/nonexistent/orvadw.cfg", "--port", "1", "identify"});
   EXPECT_EQ(no_config.status, 2);
   EXPECT_NE(no_config.err.find("/nonexistent/orvadw.cfg"), std::string::npos);
 }
@@ -235,11 +192,12 @@ TEST_F(LinkCommandsTest, ConfigurationPortsSectionNamesTheDevice) {
     std::ofstream file(path);
     file << "[Com]\nPort=5.000000\n[Ports]\nCOM6=" << sim::SimBus::device(name_) << "\n";
   }
-  const Run by_number = raw({"--config", path, "--port", "6", "--baud-index", "7", "read", "0x100", "2"});
+  const Run by_number =
+      capture_cli({"--config", path, "--port", "6", "--baud-index", "7", "read", "0x100", "2"});
   ASSERT_EQ(by_number.status, 0) << by_number.err;
   EXPECT_EQ(by_number.out, hex(instrument_->registers(0x100, 2)) + "\n");
   // Without --port the saved 0-based port of section Com is used.
-  const Run saved = raw({"--config", path, "--baud-index", "7", "read", "0x1000", "1"});
+  const Run saved = capture_cli({"--config", path, "--baud-index", "7", "read", "0x1000", "1"});
   ASSERT_EQ(saved.status, 0) << saved.err;
   EXPECT_EQ(saved.out, hex(instrument_->registers(0x1000, 1)) + "\n");
   std::remove(path.c_str());

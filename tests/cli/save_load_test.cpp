@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "base/text_table.h"
-#include "cli/cli_command.h"
 #include "files/identification_header.h"
 #include "files/record_file.h"
 #include "files/record_file_session.h"
@@ -23,71 +22,35 @@
 #include "params/window_table.h"
 #include "sim/sim_bus.h"
 #include "sim/simulated_instrument.h"
+#include "support/instrument_cli_test.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/text_lines.h"
 
 namespace orvadw::cli {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
+using test::capture_cli;
+using test::lines_of;
 
 bool exists(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0;
 }
 
-std::string make_temp_folder() {
-  char pattern[] = "/tmp/orvadw-save-load-XXXXXX";
-  const char* made = ::mkdtemp(pattern);
-  return made != nullptr ? made : "";
-}
-
-class SaveLoadTest : public ::testing::Test {
+class SaveLoadTest : public test::InstrumentCliTest {
  protected:
-  struct Run {
-    int status;
-    std::string out;
-    std::string err;
-  };
+  using Run = test::CliRun;
+  SaveLoadTest() : InstrumentCliTest("save-") {}
 
   void SetUp() override {
-    PortMap::instance().set_scan_devices(false);
-    folder_ = make_temp_folder();
-    ASSERT_FALSE(folder_.empty());
-    name_ = std::string("save-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    attach({});
-  }
-  void TearDown() override {
-    sim::SimBus::detach(name_);
-    for (const auto& f : created_) std::remove(f.c_str());
-    ::rmdir(folder_.c_str());
+    ASSERT_TRUE(folder_.valid());
+    InstrumentCliTest::SetUp();
   }
 
-  void attach(sim::InstrumentOptions options, sim::FaultOptions faults = {}) {
-    options.manual_clock = true;  // the live block holds still between reads
-    instrument_ = std::make_shared<sim::SimulatedInstrument>(options);
-    sim::SimBus::attach(name_, instrument_, faults);
-  }
-  std::string path(const std::string& file) {
-    created_.push_back(folder_ + "/" + file);
-    return created_.back();
-  }
-  Run cli(const std::vector<std::string>& command) {
-    std::vector<std::string> args = {"--port", sim::SimBus::device(name_), "--baud-index", "7",
-                                      "--timeout", "200"};
-    args.insert(args.end(), command.begin(), command.end());
-    return raw(args);
-  }
-  static Run raw(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = run_cli(args, out, err);
-    return {status, out.str(), err.str()};
-  }
+  // A file in the test's folder, which goes with everything in it.
+  std::string path(const std::string& file) { return folder_.file(file); }
 
   // What the window's table shows for the instrument's registers of its file
   // blocks: decoded here from the simulator directly, not through the file.
@@ -105,10 +68,7 @@ class SaveLoadTest : public ::testing::Test {
     return lines;
   }
 
-  std::string folder_;
-  std::string name_;
-  std::vector<std::string> created_;
-  std::shared_ptr<sim::SimulatedInstrument> instrument_;
+  test::TempDir folder_{"orvadw-save-load"};
 };
 
 TEST_F(SaveLoadTest, RecordsAreTheInstrumentImagesInFileOrder) {
@@ -147,7 +107,7 @@ TEST_F(SaveLoadTest, HeaderNamesTheWindowAndTheInstrument) {
   ASSERT_EQ(ids.size(), 7u);
   const auto value = [](const std::string& line) { return line.substr(line.find(": ") + 2); };
 
-  const Run info = raw({"file-info", file});
+  const Run info = capture_cli({"file-info", file});
   ASSERT_EQ(info.status, 0) << info.err;
   const auto lines = lines_of(info.out);
   ASSERT_EQ(lines.size(), 10u) << info.out;
@@ -206,12 +166,13 @@ TEST_F(SaveLoadTest, SaveRefusesAForeignFirmwareAndWritesNothing) {
 
 TEST_F(SaveLoadTest, SaveWithoutALineOrAnAnswerWritesNothing) {
   const std::string file = path("nothing.eta");
-  const Run nobody = raw({"--port", "sim:nobody-here", "save", "--window", "settings", file});
+  const Run nobody =
+      capture_cli({"--port", "sim:nobody-here", "save", "--window", "settings", file});
   EXPECT_NE(nobody.status, 0);
   EXPECT_NE(nobody.err.find("error 253: "), std::string::npos) << nobody.err;
   EXPECT_FALSE(exists(file));
 
-  const Run no_port = raw({"save", "--window", "settings", file});
+  const Run no_port = capture_cli({"save", "--window", "settings", file});
   EXPECT_NE(no_port.status, 0);
   EXPECT_FALSE(exists(file));
 
@@ -236,7 +197,7 @@ TEST_F(SaveLoadTest, SaveWithoutALineOrAnAnswerWritesNothing) {
 }
 
 TEST_F(SaveLoadTest, LoadRefusesBadFiles) {
-  const Run missing = raw({"load", "--window", "settings", folder_ + "/no-such.eta"});
+  const Run missing = capture_cli({"load", "--window", "settings", path("no-such.eta")});
   EXPECT_NE(missing.status, 0);
   EXPECT_NE(missing.err.find(text_of(77, kEnglish)), std::string::npos) << missing.err;
 
@@ -247,7 +208,7 @@ TEST_F(SaveLoadTest, LoadRefusesBadFiles) {
     std::fputs("not a record file at all\n", f);
     std::fclose(f);
   }
-  const Run bad = raw({"load", "--window", "settings", garbage});
+  const Run bad = capture_cli({"load", "--window", "settings", garbage});
   EXPECT_NE(bad.status, 0);
   EXPECT_NE(bad.err.find("Incorrect File"), std::string::npos) << bad.err;
 
@@ -255,7 +216,7 @@ TEST_F(SaveLoadTest, LoadRefusesBadFiles) {
   const std::string settings = path("as-other.eta");
   ASSERT_EQ(cli({"save", "--window", "settings", settings}).status, 0);
   for (const std::string key : {"special", "analog", "esc"}) {
-    const Run wrong = raw({"load", "--window", key, settings});
+    const Run wrong = capture_cli({"load", "--window", key, settings});
     EXPECT_NE(wrong.status, 0) << key;
     EXPECT_NE(wrong.err.find("Incorrect File"), std::string::npos) << wrong.err;
     EXPECT_TRUE(wrong.out.empty()) << key;
@@ -269,7 +230,7 @@ TEST_F(SaveLoadTest, LoadRefusesBadFiles) {
     std::string target = foreign;
     ASSERT_EQ(files.save_record(target, Bytes(100, 0), RecordFileSession::kNewFileMode), 0);
   }
-  const Run refused = raw({"load", "--window", "settings", foreign});
+  const Run refused = capture_cli({"load", "--window", "settings", foreign});
   EXPECT_NE(refused.status, 0);
   EXPECT_NE(refused.err.find(text_of(75, kEnglish)), std::string::npos) << refused.err;
   EXPECT_NE(refused.err.find("Other meter"), std::string::npos) << refused.err;

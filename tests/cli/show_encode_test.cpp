@@ -10,42 +10,19 @@
 #include <vector>
 
 #include "base/text_table.h"
-#include "cli/cli_command.h"
 #include "params/window_table.h"
 #include "sim/simulated_instrument.h"
+#include "support/cli_run.h"
+#include "tests/support/hex_bytes.h"
 
 namespace orvadw::cli {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun run(const std::vector<std::string>& arguments, const std::string& input = "") {
-  std::istringstream in(input);
-  std::streambuf* saved = std::cin.rdbuf(in.rdbuf());
-  std::cin.clear();
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = run_cli(arguments, out, err);
-  std::cin.rdbuf(saved);
-  std::cin.clear();
-  return {status, out.str(), err.str()};
-}
-
-std::string hex(const Bytes& bytes) {
-  std::string out;
-  char buf[4];
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    std::snprintf(buf, sizeof buf, "%s%02X", i ? " " : "", bytes[i]);
-    out += buf;
-  }
-  return out;
-}
+using test::capture_cli;
+using test::CliRun;
+using test::hex;
 
 std::string block_text(int block) {
   char buf[16];
@@ -81,17 +58,19 @@ TEST(ShowEncode, EveryWindowBlockSurvivesTheTextForm) {
       SCOPED_TRACE(window + " " + block_text(block));
       Bytes original = instrument_bytes(instrument, window, block, list.block_length(block));
       std::vector<std::string> show_args = {"show", "--window", window, "--block", block_text(block), hex(original)};
-      CliRun shown = run(show_args);
+      CliRun shown = capture_cli(show_args);
       ASSERT_EQ(shown.status, 0) << shown.err;
       EXPECT_EQ(shown.err, "");
       EXPECT_EQ(std::count(shown.out.begin(), shown.out.end(), '\n'),
                 static_cast<long>(list.block_fields(block).size()));
 
-      CliRun encoded = run({"encode", "--window", window, "--block", block_text(block)}, shown.out);
+      CliRun encoded =
+          capture_cli({"encode", "--window", window, "--block", block_text(block)}, shown.out);
       ASSERT_EQ(encoded.status, 0) << encoded.err;
       // The text form is stable: the encoded bytes show the same lines again.
       std::string again = encoded.out.substr(0, encoded.out.find('\n'));
-      CliRun reshown = run({"show", "--window", window, "--block", block_text(block), again});
+      CliRun reshown =
+          capture_cli({"show", "--window", window, "--block", block_text(block), again});
       EXPECT_EQ(reshown.out, shown.out);
       // Without rounded measurements, every byte a field covers comes back
       // as it was; the bytes no field covers are written as 0.
@@ -114,7 +93,8 @@ TEST(ShowEncode, EveryWindowBlockSurvivesTheTextForm) {
 
 TEST(ShowEncode, KeysLabelsAndUnits) {
   ParameterFieldList defaults = make_field_list(settings_window(kEnglish), kEnglish);
-  CliRun r = run({"show", "--window", "settings", "--block", "0x1000", hex(defaults.encode(block::kParameters))});
+  CliRun r = capture_cli({"show", "--window", "settings", "--block", "0x1000",
+                          hex(defaults.encode(block::kParameters))});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("Type = Open\nThreshold = 1472.0 m/s\nDirection = Normal\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Type #2 = Open\nThreshold #2 = 1472.0 m/s\nDirection #2 = Normal\n"), std::string::npos);
@@ -123,18 +103,19 @@ TEST(ShowEncode, KeysLabelsAndUnits) {
   EXPECT_NE(r.out.find("Line 1 = \n"), std::string::npos);
 
   // Unlabelled fields are keyed by their control id.
-  r = run({"show", "--window", "settings", "--block", "0x230A", "00010001"});
+  r = capture_cli({"show", "--window", "settings", "--block", "0x230A", "00010001"});
   EXPECT_EQ(r.out, "c1193 = 65537\n");
 
   // The chart's label comes first in the measurement table.
   sim::SimulatedInstrument instrument;
-  r = run({"show", "--window", "measurement", "--block", "0x100", hex(instrument.registers(0x100, 24))});
+  r = capture_cli({"show", "--window", "measurement", "--block", "0x100",
+                   hex(instrument.registers(0x100, 24))});
   EXPECT_NE(r.out.find("Sp. Sound #2 = "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Firmware = 10-11-A\n"), std::string::npos);
 
   // Another language: labels and items in it.
-  r = run({"show", "--window", "analog", "--block", "0x3000", "000000000000 0000 FFFF 0005 EC54", "--language",
-           "1"});
+  r = capture_cli({"show", "--window", "analog", "--block", "0x3000",
+                   "000000000000 0000 FFFF 0005 EC54", "--language", "1"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, text_of(169, kFrench) + " = 10\n" + text_of(168, kFrench) + " = 65535\n" + text_of(169, kFrench) +
                        " #2 = 5\n" + text_of(168, kFrench) + " #2 = 60500\n");
@@ -143,12 +124,14 @@ TEST(ShowEncode, KeysLabelsAndUnits) {
 TEST(ShowEncode, EncodeTypesLikeAPerson) {
   // Units may be left out; limits apply as on leaving the field; the rest
   // keeps its initial values.
-  CliRun r = run({"encode", "--window", "analog", "--block", "0x3000"}, "Pts 4mA = 5\nPts 20mA #2 = 70000\n\n");
+  CliRun r = capture_cli({"encode", "--window", "analog", "--block", "0x3000"},
+                         "Pts 4mA = 5\nPts 20mA #2 = 70000\n\n");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "00 00 00 00 00 00 00 0A EC 54 04 88 FF FF\n");
 
-  r = run({"encode", "--window", "settings", "--block", "0x1000"},
-          "Period TX = 40000 \xC2\xB5s\r\nC 4mA = 850.0\nMaterial = Steel\nLine 1 = \xC3\xA9t\xC3\xA9\n");
+  r = capture_cli({"encode", "--window", "settings", "--block", "0x1000"},
+                  "Period TX = 40000 \xC2\xB5s\r\nC 4mA = 850.0\nMaterial = Steel\nLine 1 = "
+                  "\xC3\xA9t\xC3\xA9\n");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.substr(32 * 3, 5), "7D 00");
   EXPECT_EQ(r.out.substr(39 * 3, 5), "21 34");
@@ -156,38 +139,43 @@ TEST(ShowEncode, EncodeTypesLikeAPerson) {
   EXPECT_EQ(r.out.substr(46 * 3, 8), "E9 74 E9");
 
   // An empty text whose trailing blank was trimmed.
-  r = run({"encode", "--window", "settings", "--block", "0x1000"}, "Line 1 =\n");
+  r = capture_cli({"encode", "--window", "settings", "--block", "0x1000"}, "Line 1 =\n");
   EXPECT_EQ(r.status, 0) << r.err;
 }
 
 TEST(ShowEncode, BadInputIsRefusedWithAReason) {
-  CliRun r = run({"encode", "--window", "settings", "--block", "0x1000"}, "N. JBus = 3\nNo such thing = 1\n");
+  CliRun r = capture_cli({"encode", "--window", "settings", "--block", "0x1000"},
+                         "N. JBus = 3\nNo such thing = 1\n");
   EXPECT_NE(r.status, 0);
   EXPECT_NE(r.err.find("line 2"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("No such thing"), std::string::npos);
   EXPECT_EQ(r.out, "");
 
-  r = run({"encode", "--window", "settings", "--block", "0x1000"}, "Material = Unobtainium\n");
+  r = capture_cli({"encode", "--window", "settings", "--block", "0x1000"},
+                  "Material = Unobtainium\n");
   EXPECT_NE(r.status, 0);
   EXPECT_NE(r.err.find("Unobtainium"), std::string::npos);
 
-  r = run({"encode", "--window", "settings", "--block", "0x1000"}, "just some words\n");
+  r = capture_cli({"encode", "--window", "settings", "--block", "0x1000"}, "just some words\n");
   EXPECT_NE(r.status, 0);
 
   // A key of another block of the same window is not part of this one.
-  r = run({"encode", "--window", "settings", "--block", "0x1000"}, "Firmware = x\n");
+  r = capture_cli({"encode", "--window", "settings", "--block", "0x1000"}, "Firmware = x\n");
   EXPECT_NE(r.status, 0);
 
-  EXPECT_EQ(run({"show", "--window", "settings", "--block", "0x1000", "0G"}).status, 2);
-  EXPECT_EQ(run({"show", "--window", "settings", "--block", "0x1000", "012"}).status, 2);
-  EXPECT_EQ(run({"show", "--window", "nowhere", "--block", "0x1000", "00"}).status, 2);
-  EXPECT_EQ(run({"show", "--window", "settings", "00"}).status, 2);
-  EXPECT_EQ(run({"show", "--block", "0x1000", "00"}).status, 2);
-  EXPECT_EQ(run({"show", "--window", "settings", "--block", "0x1000", "--language", "5", "00"}).status, 2);
-  EXPECT_EQ(run({"show", "--window", "settings", "--block", "0x9999", "00"}).status, 2);
+  EXPECT_EQ(capture_cli({"show", "--window", "settings", "--block", "0x1000", "0G"}).status, 2);
+  EXPECT_EQ(capture_cli({"show", "--window", "settings", "--block", "0x1000", "012"}).status, 2);
+  EXPECT_EQ(capture_cli({"show", "--window", "nowhere", "--block", "0x1000", "00"}).status, 2);
+  EXPECT_EQ(capture_cli({"show", "--window", "settings", "00"}).status, 2);
+  EXPECT_EQ(capture_cli({"show", "--block", "0x1000", "00"}).status, 2);
+  EXPECT_EQ(
+      capture_cli({"show", "--window", "settings", "--block", "0x1000", "--language", "5", "00"})
+          .status,
+      2);
+  EXPECT_EQ(capture_cli({"show", "--window", "settings", "--block", "0x9999", "00"}).status, 2);
 
   // Too few bytes: what is there is shown, the rest keeps its initial text.
-  r = run({"show", "--window", "settings", "--block", "0x1000", "00 07"});
+  r = capture_cli({"show", "--window", "settings", "--block", "0x1000", "00 07"});
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.err.find("2 bytes"), std::string::npos);
   EXPECT_NE(r.out.find("N. JBus = 7\n"), std::string::npos);

@@ -6,47 +6,38 @@
 
 #include "base/text_table.h"
 #include "cli/cli_command.h"
+#include "support/cli_run.h"
 
 namespace orvadw::cli {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun run(const std::vector<std::string>& arguments) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = run_cli(arguments, out, err);
-  return {status, out.str(), err.str()};
-}
+using test::capture_cli;
+using test::CliRun;
 
 TEST(TextCommand, PrintsTheStoredTextWithoutALineEnd) {
-  CliRun r = run({"text", "74"});  // French unless told
+  CliRun r = capture_cli({"text", "74"});  // French unless told
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "Erreur");
   EXPECT_EQ(r.err, "");
 
-  r = run({"text", "74", "--language", "4"});
+  r = capture_cli({"text", "74", "--language", "4"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "Fehler");
 
   // The option may come first, and global options before the command still work.
-  r = run({"--jbus", "3", "text", "--language", "2", "23", "13"});
+  r = capture_cli({"--jbus", "3", "text", "--language", "2", "23", "13"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "Asbestos");
 
   // Line breaks and trailing blanks come out byte for byte.
-  r = run({"text", "246", "--language", "2"});
+  r = capture_cli({"text", "246", "--language", "2"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "Please wait!\r\n Connexion to the unit in progress! ");
-  r = run({"text", "37", "0", "--language", "0x4"});
+  r = capture_cli({"text", "37", "0", "--language", "0x4"});
   EXPECT_EQ(r.out, "Fliessgeschwindigkeit ");
 
   // UTF-8, as the program holds its texts.
-  r = run({"text", "140", "--language", "4"});
+  r = capture_cli({"text", "140", "--language", "4"});
   EXPECT_EQ(r.out, "&\xC3\x96" "ffnen");
 }
 
@@ -55,8 +46,8 @@ TEST(TextCommand, EveryTextMatchesTheTable) {
     for (int id : {1, 17, 24, 76, 109, 247}) {
       const std::vector<std::string> items = text_list(id, language);
       for (std::size_t i = 0; i < items.size(); ++i) {
-        const CliRun r = run({"text", std::to_string(id), std::to_string(i), "--language",
-                           std::to_string(language)});
+        const CliRun r = capture_cli({"text", std::to_string(id), std::to_string(i), "--language",
+                                      std::to_string(language)});
         EXPECT_EQ(r.status, 0) << id << "/" << i << "/" << language;
         EXPECT_EQ(r.out, items[i]) << id << "/" << i << "/" << language;
       }
@@ -65,7 +56,7 @@ TEST(TextCommand, EveryTextMatchesTheTable) {
 }
 
 TEST(TextCommand, EmptyTextPrintsNothingAndSucceeds) {
-  const CliRun r = run({"text", "17", "0", "--language", "3"});
+  const CliRun r = capture_cli({"text", "17", "0", "--language", "3"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "");
@@ -73,12 +64,12 @@ TEST(TextCommand, EmptyTextPrintsNothingAndSucceeds) {
 
 TEST(TextCommand, MissingTextsAreReportedNotPrintedAsEmpty) {
   for (const char* id : {"0", "38", "248", "999999"}) {
-    const CliRun r = run({"text", id});
+    const CliRun r = capture_cli({"text", id});
     EXPECT_EQ(r.status, 1) << id;
     EXPECT_EQ(r.out, "") << id;
     EXPECT_NE(r.err.find("no text has id"), std::string::npos) << id << ": " << r.err;
   }
-  const CliRun r = run({"text", "23", "14", "--language", "2"});
+  const CliRun r = capture_cli({"text", "23", "14", "--language", "2"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_NE(r.err.find("14 items"), std::string::npos) << r.err;
@@ -100,7 +91,7 @@ TEST(TextCommand, BadArgumentsGiveUsageAndNoOutput) {
       {"text", "99999999999999999999"},
   };
   for (const auto& args : bad) {
-    const CliRun r = run(args);
+    const CliRun r = capture_cli(args);
     std::string shown;
     for (const auto& a : args) shown += a + " ";
     EXPECT_EQ(r.status, 2) << shown;

@@ -24,8 +24,8 @@
 #include "files/settings_store.h"
 #include "link/jbus_master.h"
 #include "link/port_map.h"
-#include "link/support/modem_sim_process.h"
 #include "link/support/scripted_modem_line.h"
+#include "tests/support/sim_process.h"
 #include "ui/dialog_template_registry.h"
 #include "ui/scripted_message_service.h"
 
@@ -309,7 +309,7 @@ class ModemDialogPtyTest : public ModemDialogTest {
     use_port(kSimCom);
     return true;
   }
-  test::ModemSimProcess sim_;
+  test::SimProcess sim_;
 };
 
 TEST_F(ModemDialogPtyTest, ConnectThenHangUp) {
@@ -342,7 +342,7 @@ TEST_F(ModemDialogPtyTest, RefusedCallsShowTheirMessages) {
   for (const Case& c : {Case{"BUSY", {157}}, Case{"NO DIALTONE", {163}},
                         Case{"NO CARRIER", {164, 165}}}) {
     SCOPED_TRACE(c.answer);
-    test::ModemSimProcess sim;
+    test::SimProcess sim;
     ASSERT_TRUE(sim.start({"--modem", "--dial-answer", c.answer, "--dial-delay", "100",
                            "--guard-ms", "300"}));
     PortMap::instance().set_device(kSimCom, sim.link());

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "base/ini_file.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/temp_dir.h"
 
 namespace orvadw {
 namespace {
@@ -17,21 +19,13 @@ namespace {
 class ConfigurationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/orvadw_conf_XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    root_ = tmpl;
-    home_ = root_ + "/home/";
-    bin_ = root_ + "/bin";
+    ASSERT_TRUE(temp_.valid());
     ASSERT_EQ(::mkdir(home_.c_str(), 0755), 0);
     ASSERT_EQ(::mkdir(bin_.c_str(), 0755), 0);
   }
-  void TearDown() override { std::system(("rm -rf '" + root_ + "'").c_str()); }
 
   static void write_file(const std::string& path, const std::string& content, mode_t mode = 0644) {
-    {
-      std::ofstream f(path, std::ios::binary);
-      f << content;
-    }
+    test::write_file(path, content);
     ::chmod(path.c_str(), mode);
   }
   static bool is_dir(const std::string& path) {
@@ -47,9 +41,10 @@ class ConfigurationTest : public ::testing::Test {
     c.set_search_path(bin_);
   }
 
-  std::string root_;
-  std::string home_;
-  std::string bin_;
+  test::TempDir temp_{"orvadw_conf"};
+  std::string root_ = temp_.path();
+  std::string home_ = root_ + "/home/";
+  std::string bin_ = root_ + "/bin";
 };
 
 TEST_F(ConfigurationTest, FirstRunInEmptyProgramFolder) {

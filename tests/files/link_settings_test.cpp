@@ -11,26 +11,19 @@
 #include <string>
 
 #include "files/settings_store.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/temp_dir.h"
 
 namespace orvadw {
 namespace {
 
 class LinkSettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/orvadw_link_settings_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    path_ = folder_ + "/test.OrvadW10";
-  }
-  void TearDown() override {
-    std::remove(path_.c_str());
-    ::rmdir(folder_.c_str());
-  }
-  void write_raw(const std::string& text) { std::ofstream(path_) << text; }
+  void SetUp() override { ASSERT_TRUE(folder_.valid()); }
+  void write_raw(const std::string& text) { test::write_file(path_, text); }
 
-  std::string folder_;
-  std::string path_;
+  test::TempDir folder_{"orvadw_link_settings"};
+  std::string path_ = folder_.file("test.OrvadW10");
 };
 
 TEST_F(LinkSettingsTest, NothingStoredMeansCom1At9600ToJBusNumber1) {

@@ -36,9 +36,9 @@ namespace {
 using test::Bytes;
 using test::FileBytes;
 using test::pattern_record;
-using test::read_all;
-using test::ScratchDir;
-using test::write_all;
+using test::read_file_bytes;
+using test::TempDir;
+using test::write_file_bytes;
 
 constexpr const char* kLine = "05/03/2024 - 07:08:09\n";
 
@@ -127,7 +127,7 @@ const std::vector<Bytes>& sample_records() {
 }
 
 TEST(RecordFileHostile, EveryCutOfAValidFileGivesTheCompleteRecordsBeforeTheCut) {
-  ScratchDir dir;
+  TempDir dir;
   FileBytes b;
   b.header(kLine, "cut test\n");
   const std::size_t first_end = b.size();
@@ -143,11 +143,11 @@ TEST(RecordFileHostile, EveryCutOfAValidFileGivesTheCompleteRecordsBeforeTheCut)
   for (std::size_t cut = 0; cut <= full.size(); ++cut) {
     SCOPED_TRACE("cut at " + std::to_string(cut));
     const Bytes part(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
-    write_all(path, part);
+    write_file_bytes(path, part);
     const Reading r = read_everything(path);
     EXPECT_LE(r.largest_allocation, cut);
     EXPECT_LE(r.largest_output, cut);
-    EXPECT_EQ(read_all(path), part);  // reading never writes
+    EXPECT_EQ(read_file_bytes(path), part);  // reading never writes
     if (cut < first_end) {
       EXPECT_EQ(r.header_rc, -1);
       continue;
@@ -173,16 +173,16 @@ TEST(RecordFileHostile, EveryCutOfAValidFileGivesTheCompleteRecordsBeforeTheCut)
     w.close();
     if (on_boundary) {
       EXPECT_EQ(rc, 0);
-      EXPECT_EQ(read_all(path), FileBytes().raw(part).record({0xEE}, complete + 1).bytes());
+      EXPECT_EQ(read_file_bytes(path), FileBytes().raw(part).record({0xEE}, complete + 1).bytes());
     } else {
       EXPECT_EQ(rc, -1);
-      EXPECT_EQ(read_all(path), part);
+      EXPECT_EQ(read_file_bytes(path), part);
     }
   }
 }
 
 TEST(RecordFileHostile, LyingTrailingCountNeverReadsPastTheRecords) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.file("lie.eta");
   FileBytes b;
   b.header(kLine, "t\n").record({1, 1}, 1).record({2, 2, 2}, 2).record({3}, 3);
@@ -193,7 +193,7 @@ TEST(RecordFileHostile, LyingTrailingCountNeverReadsPastTheRecords) {
     FileBytes tail;
     tail.i32(lie);
     std::copy(tail.bytes().begin(), tail.bytes().end(), bytes.end() - 4);
-    write_all(path, bytes);
+    write_file_bytes(path, bytes);
     const Reading r = read_everything(path);
     ASSERT_EQ(r.header_rc, 0);
     // The last record is not closed by marker 3, so only two are sure.
@@ -207,7 +207,7 @@ TEST(RecordFileHostile, LyingTrailingCountNeverReadsPastTheRecords) {
 }
 
 TEST(RecordFileHostile, BrokenFramingInsideTheFileFailsOnlyTheRecordsItTouches) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.file("frame.eta");
   const auto& records = sample_records();
   FileBytes b;
@@ -245,7 +245,7 @@ TEST(RecordFileHostile, BrokenFramingInsideTheFileFailsOnlyTheRecordsItTouches) 
     FileBytes v;
     v.i32(d.value);
     std::copy(v.bytes().begin(), v.bytes().end(), bytes.begin() + static_cast<std::ptrdiff_t>(d.offset));
-    write_all(path, bytes);
+    write_file_bytes(path, bytes);
     for (unsigned seed : {1U, 2U, 3U}) {
       const Reading r = read_everything(path, seed);
       ASSERT_EQ(r.header_rc, 0);
@@ -273,7 +273,7 @@ TEST(RecordFileHostile, BrokenFramingInsideTheFileFailsOnlyTheRecordsItTouches) 
 }
 
 TEST(RecordFileHostile, HeaderLengthsThatDoNotFitAreRefused) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.file("len.eta");
   const Bytes good = FileBytes().header(kLine, "t\n").record({1}, 1).bytes();
   for (std::int32_t length : {INT32_MAX, INT32_MIN, -1, 0, 4, 28, 2000, 2001, 64, 33}) {
@@ -282,7 +282,7 @@ TEST(RecordFileHostile, HeaderLengthsThatDoNotFitAreRefused) {
     FileBytes v;
     v.i32(length);
     std::copy(v.bytes().begin(), v.bytes().end(), bytes.begin());
-    write_all(path, bytes);
+    write_file_bytes(path, bytes);
     const Reading r = read_everything(path);
     EXPECT_EQ(r.header_rc, -1);
     EXPECT_LE(r.largest_allocation, bytes.size());
@@ -290,7 +290,7 @@ TEST(RecordFileHostile, HeaderLengthsThatDoNotFitAreRefused) {
 }
 
 TEST(RecordFileHostile, RandomBytesAndRandomDamageNeverCrashOrOverAllocate) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.file("random.bin");
   std::mt19937 rng(20240305);
   std::uniform_int_distribution<int> byte(0, 255);
@@ -334,7 +334,7 @@ TEST(RecordFileHostile, RandomBytesAndRandomDamageNeverCrashOrOverAllocate) {
         break;
       }
     }
-    write_all(path, bytes);
+    write_file_bytes(path, bytes);
     const Reading r = read_everything(path, static_cast<unsigned>(round));
     ASSERT_LE(r.largest_allocation, bytes.size()) << "round " << round;
     ASSERT_LE(r.largest_output, bytes.size()) << "round " << round;

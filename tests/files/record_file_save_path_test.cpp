@@ -35,9 +35,9 @@ TEST(SavePath, QuestionAndFolder) {
 }
 
 TEST(SavePath, DialogLoopAsksBeforeReplacingAndNoAsksAgain) {
-  test::ScratchDir dir;
+  test::TempDir dir;
   const std::string existing = dir.file("old.eta");
-  test::write_all(existing, {1, 2, 3});
+  test::write_file_bytes(existing, {1, 2, 3});
 
   std::vector<std::string> answers{dir.file("old"), dir.file("old"), dir.file("new.txt")};
   std::size_t asked = 0;
@@ -67,7 +67,7 @@ TEST(SavePath, DialogLoopAsksBeforeReplacingAndNoAsksAgain) {
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(*chosen, existing);
   EXPECT_EQ(questions.size(), 1U);
-  EXPECT_EQ(test::read_all(existing), (test::Bytes{1, 2, 3}));  // asking changes nothing
+  EXPECT_EQ(test::read_file_bytes(existing), (test::Bytes{1, 2, 3}));  // asking changes nothing
 
   // Cancel.
   asked = answers.size();

@@ -13,9 +13,9 @@ namespace {
 
 using test::Bytes;
 using test::FileBytes;
-using test::read_all;
-using test::ScratchDir;
-using test::write_all;
+using test::read_file_bytes;
+using test::TempDir;
+using test::write_file_bytes;
 
 struct Shown {
   std::string message;
@@ -57,7 +57,7 @@ class RecordFileSessionTest : public ::testing::Test {
     return path;
   }
 
-  ScratchDir dir;
+  TempDir dir;
   RecordFileSession session{kEnglish};
   std::vector<Shown> shown;
   std::optional<std::string> save_answer;
@@ -85,12 +85,12 @@ TEST_F(RecordFileSessionTest, NewFileThenAppendsMakeOneMultiRecordFile) {
 
   // The header text reaches the disk in Windows-1252 ("é" = 0xE9).
   const std::string header = "R\xE9glages\nOrvadW 10\n4278058235\n12\n24\n40123\n10-11-02\nFW\n";
-  EXPECT_EQ(read_all(path), FileBytes()
-                                .header("02/01/2025 - 03:04:05\n", header)
-                                .record({0x00, 0x01, 0x02, 0x03}, 1)
-                                .record({0xAA, 0xBB}, 2)
-                                .record({}, 3)
-                                .bytes());
+  EXPECT_EQ(read_file_bytes(path), FileBytes()
+                                       .header("02/01/2025 - 03:04:05\n", header)
+                                       .record({0x00, 0x01, 0x02, 0x03}, 1)
+                                       .record({0xAA, 0xBB}, 2)
+                                       .record({}, 3)
+                                       .bytes());
 }
 
 TEST_F(RecordFileSessionTest, SilentFailuresAndFileErrors) {
@@ -118,23 +118,23 @@ TEST_F(RecordFileSessionTest, SilentFailuresAndFileErrors) {
 TEST_F(RecordFileSessionTest, AppendingToAForeignOrCutFileIsRefusedAndChangesNothing) {
   const std::string garbage = dir.file("garbage.eta");
   const Bytes noise{'n', 'o', 't', ' ', 'a', ' ', 'r', 'e', 'c', 'o', 'r', 'd', ' ', 'f', 'i', 'l', 'e', '\n'};
-  write_all(garbage, noise);
+  write_file_bytes(garbage, noise);
   std::string path = garbage;
   EXPECT_EQ(session.save_record(path, Bytes{1, 2}, 8), -1);
   ASSERT_EQ(shown.size(), 1U);
   EXPECT_EQ(shown[0].message, "Incorrect File");
   EXPECT_EQ(shown[0].caption, kErrorCaptionId);
-  EXPECT_EQ(read_all(garbage), noise);
+  EXPECT_EQ(read_file_bytes(garbage), noise);
 
   const std::string good = settings_file("cut.eta", {{1, 2, 3, 4}, {5, 6}});
-  Bytes cut = read_all(good);
+  Bytes cut = read_file_bytes(good);
   cut.resize(cut.size() - 3);
-  write_all(good, cut);
+  write_file_bytes(good, cut);
   path = good;
   EXPECT_EQ(session.save_record(path, Bytes{7, 8}, 8), -1);
   ASSERT_EQ(shown.size(), 2U);
   EXPECT_EQ(shown[1].message, "Incorrect File");
-  EXPECT_EQ(read_all(good), cut);
+  EXPECT_EQ(read_file_bytes(good), cut);
 }
 
 TEST_F(RecordFileSessionTest, OpenForReadingAndLoadRecords) {
@@ -212,8 +212,11 @@ TEST_F(RecordFileSessionTest, ReadIdentificationRules) {
 
   // Fewer lines: the fields of the missing lines keep their values.
   const std::string short_file = dir.file("short.mes");
-  write_all(short_file,
-            FileBytes().header("01/01/1999 - 00:00:00\n", "Measure\nOrvadW 10\n4278058235\n5\n").record({1}, 1).bytes());
+  write_file_bytes(short_file,
+                   FileBytes()
+                       .header("01/01/1999 - 00:00:00\n", "Measure\nOrvadW 10\n4278058235\n5\n")
+                       .record({1}, 1)
+                       .bytes());
   h.serial_year = 77;
   h.software_version = "10-11-01";
   ASSERT_EQ(session.read_identification(short_file, h), 0);
@@ -225,17 +228,18 @@ TEST_F(RecordFileSessionTest, ReadIdentificationRules) {
 
   // A file without records.
   const std::string empty = dir.file("empty.mes");
-  write_all(empty, FileBytes().header("01/01/2001 - 00:00:00\n", "t\n").bytes());
+  write_file_bytes(empty, FileBytes().header("01/01/2001 - 00:00:00\n", "t\n").bytes());
   EXPECT_EQ(session.read_identification(empty, h), -1);
   ASSERT_EQ(shown.size(), 1U);
   EXPECT_EQ(shown.back().message, "Incorrect File");
 
   // Refused firmware: no identification applied.
   const std::string foreign = dir.file("foreign.eta");
-  write_all(foreign, FileBytes()
-                         .header("01/01/2001 - 00:00:00\n", "t\nn\n1\n1\n1\n1\n09-11-00\nold\n")
-                         .record({1, 2}, 1)
-                         .bytes());
+  write_file_bytes(foreign,
+                   FileBytes()
+                       .header("01/01/2001 - 00:00:00\n", "t\nn\n1\n1\n1\n1\n09-11-00\nold\n")
+                       .record({1, 2}, 1)
+                       .bytes());
   applied.clear();
   EXPECT_EQ(session.read_identification(foreign, h), -1);
   EXPECT_EQ(checked_versions.back(), "09-11-00");
@@ -247,7 +251,7 @@ TEST_F(RecordFileSessionTest, ReadIdentificationRules) {
 
   // Garbage and a missing file.
   const std::string garbage = dir.file("g.eta");
-  write_all(garbage, Bytes(100, 0x41));
+  write_file_bytes(garbage, Bytes(100, 0x41));
   EXPECT_EQ(session.read_identification(garbage, h), -1);
   EXPECT_EQ(shown.back().message, "Incorrect File");
   EXPECT_FALSE(session.is_open());

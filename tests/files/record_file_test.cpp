@@ -15,9 +15,9 @@ namespace {
 using test::Bytes;
 using test::FileBytes;
 using test::pattern_record;
-using test::read_all;
-using test::ScratchDir;
-using test::write_all;
+using test::read_file_bytes;
+using test::TempDir;
+using test::write_file_bytes;
 
 const DateTime kSaved(2024, 3, 5, 7, 8, 9);
 constexpr const char* kSavedLine = "05/03/2024 - 07:08:09\n";
@@ -31,7 +31,7 @@ void make_file(const std::string& path, std::string_view text, const std::vector
 }
 
 TEST(RecordFileWrite, HeaderAndRecordsAreFramedByteForByte) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.file("a.eta");
   RecordFile f;
   EXPECT_EQ(f.current_index(), RecordFile::kNoFile);
@@ -43,7 +43,7 @@ TEST(RecordFileWrite, HeaderAndRecordsAreFramedByteForByte) {
 
   FileBytes expected;
   expected.i32(32).text("\n\n").text(kSavedLine).text("abc\n").i32(0);
-  EXPECT_EQ(read_all(path), expected.bytes());
+  EXPECT_EQ(read_file_bytes(path), expected.bytes());
 
   // 300 bytes: the length needs two bytes, least significant first.
   const Bytes r0{0x11, 0x22};
@@ -57,11 +57,11 @@ TEST(RecordFileWrite, HeaderAndRecordsAreFramedByteForByte) {
   EXPECT_EQ(f.current_index(), 2);
   EXPECT_EQ(f.record_count(), 3);
   expected.record(r0, 1).record(r1, 2).record(r2, 3);
-  EXPECT_EQ(read_all(path), expected.bytes());
+  EXPECT_EQ(read_file_bytes(path), expected.bytes());
 
   ASSERT_EQ(f.append(r3), 0);
   expected.record(r3, 4);
-  const Bytes on_disk = read_all(path);
+  const Bytes on_disk = read_file_bytes(path);
   EXPECT_EQ(on_disk, expected.bytes());
   const std::size_t len_at = on_disk.size() - 4 - 4 - 300 - 4;
   EXPECT_EQ(on_disk[len_at], 0x2C);
@@ -70,13 +70,13 @@ TEST(RecordFileWrite, HeaderAndRecordsAreFramedByteForByte) {
 }
 
 TEST(RecordFileWrite, HeaderRewriteCutsOldContentAndLongTextsAreRefused) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.file("b.eta");
   make_file(path, "first", {{1, 2, 3}, {4}});
   RecordFile f;
   ASSERT_EQ(f.open(path, true), 0);
   ASSERT_EQ(f.create_header("x", kSaved), 0);
-  EXPECT_EQ(read_all(path), FileBytes().header("05/03/2024 - 07:08:09\n", "x").bytes());
+  EXPECT_EQ(read_file_bytes(path), FileBytes().header("05/03/2024 - 07:08:09\n", "x").bytes());
 
   // 1971 characters give a 2000-byte header, the most a reader accepts.
   std::string longest(RecordFile::kMaxHeaderText, 'h');
@@ -95,7 +95,7 @@ TEST(RecordFileWrite, HeaderRewriteCutsOldContentAndLongTextsAreRefused) {
 }
 
 TEST(RecordFileRead, HeaderTextTimeAndRecordsInAnyOrder) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.file("c.eta");
   const std::vector<Bytes> records{{0xAA, 0xBB}, {}, {9, 8, 7, 6, 5}};
   make_file(path, "line 1\nline 2\n", records);
@@ -126,7 +126,7 @@ TEST(RecordFileRead, HeaderTextTimeAndRecordsInAnyOrder) {
 }
 
 TEST(RecordFileRead, TextWithoutClosingLineFeedKeepsItsLastCharacter) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.file("d.eta");
   make_file(path, "abc", {});
   RecordFile f;
@@ -154,7 +154,7 @@ struct DateCase {
 };
 
 TEST(RecordFileRead, DateLineIsReadByFixedPositionsWithTwoDigitYearPivot) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.file("date.mes");
   const DateCase cases[] = {
       {"31/12/2038 - 23:59:58\n", 2038, 12, 31, 23, 59, 58},
@@ -166,7 +166,7 @@ TEST(RecordFileRead, DateLineIsReadByFixedPositionsWithTwoDigitYearPivot) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
-    write_all(path, FileBytes().header(c.line, "t\n").record({7}, 1).bytes());
+    write_file_bytes(path, FileBytes().header(c.line, "t\n").record({7}, 1).bytes());
     RecordFile f;
     ASSERT_EQ(f.open(path, false), 0);
     std::string text;
@@ -183,7 +183,7 @@ TEST(RecordFileRead, DateLineIsReadByFixedPositionsWithTwoDigitYearPivot) {
 }
 
 TEST(RecordFileRead, MalformedHeadersAreNotRecordFiles) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.file("bad.eta");
   const std::string good_line = "05/03/2024 - 07:08:09\n";
   std::vector<std::pair<std::string, Bytes>> cases;
@@ -220,7 +220,7 @@ TEST(RecordFileRead, MalformedHeadersAreNotRecordFiles) {
 
   for (const auto& [name, bytes] : cases) {
     SCOPED_TRACE(name);
-    write_all(path, bytes);
+    write_file_bytes(path, bytes);
     RecordFile f;
     ASSERT_EQ(f.open(path, true), 0);
     std::string text = "untouched";
@@ -232,12 +232,12 @@ TEST(RecordFileRead, MalformedHeadersAreNotRecordFiles) {
     EXPECT_EQ(f.read_record(0, got), -1);
     EXPECT_EQ(f.append(Bytes{1, 2}), -1);
     f.close();
-    EXPECT_EQ(read_all(path), bytes);
+    EXPECT_EQ(read_file_bytes(path), bytes);
   }
 }
 
 TEST(RecordFileRead, PipesAndDevicesAreNotRecordFiles) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string fifo = dir.file("pipe.eta");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   for (const std::string& path : {fifo, std::string("/dev/zero"), std::string("/dev/null")}) {
@@ -254,7 +254,7 @@ TEST(RecordFileRead, PipesAndDevicesAreNotRecordFiles) {
 }
 
 TEST(RecordFileRead, TenThousandRecordsForwardBackwardAndAtRandom) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.file("big.mes");
   constexpr int kCount = 10000;
   auto size_of = [](int k) { return static_cast<std::size_t>((k * 7919) % 61); };
@@ -263,7 +263,7 @@ TEST(RecordFileRead, TenThousandRecordsForwardBackwardAndAtRandom) {
     FileBytes b;
     b.header(kSavedLine, "big\n");
     for (int k = 0; k < kCount; ++k) b.record(pattern_record(k, size_of(k)), k + 1);
-    write_all(path, b.bytes());
+    write_file_bytes(path, b.bytes());
   }
   auto check = [&](RecordFile& f, int k) {
     Bytes got;
@@ -299,7 +299,7 @@ TEST(RecordFileRead, TenThousandRecordsForwardBackwardAndAtRandom) {
 }
 
 TEST(RecordFileWrite, AppendIsVisibleToAnIndependentReaderAtOnce) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.file("rec.mes");
   RecordFile w;
   ASSERT_EQ(w.create(path), 0);
@@ -321,7 +321,7 @@ TEST(RecordFileWrite, AppendIsVisibleToAnIndependentReaderAtOnce) {
 }
 
 TEST(RecordFileWrite, ReopenedFileContinuesItsMarkers) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.file("more.eta");
   make_file(path, "h\n", {{1}, {2, 2}});
   RecordFile f;
@@ -338,17 +338,17 @@ TEST(RecordFileWrite, ReopenedFileContinuesItsMarkers) {
   // Appending after a read still goes to the end.
   ASSERT_EQ(f.append(Bytes{4}), 0);
   f.close();
-  EXPECT_EQ(read_all(path), FileBytes()
-                                .header(kSavedLine, "h\n")
-                                .record({1}, 1)
-                                .record({2, 2}, 2)
-                                .record({3, 3, 3}, 3)
-                                .record({4}, 4)
-                                .bytes());
+  EXPECT_EQ(read_file_bytes(path), FileBytes()
+                                       .header(kSavedLine, "h\n")
+                                       .record({1}, 1)
+                                       .record({2, 2}, 2)
+                                       .record({3, 3, 3}, 3)
+                                       .record({4}, 4)
+                                       .bytes());
 }
 
 TEST(RecordFileWrite, AppendRefusedWhenTheFileChangedBehindIt) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.file("shared.mes");
   RecordFile a;
   ASSERT_EQ(a.create(path), 0);
@@ -373,10 +373,10 @@ TEST(RecordFileWrite, AppendRefusedWhenTheFileChangedBehindIt) {
 }
 
 TEST(RecordFileWrite, FailedAppendLeavesTheFileAsItWas) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.file("full.mes");
   make_file(path, "h\n", {{1, 2, 3}});
-  const Bytes before = read_all(path);
+  const Bytes before = read_file_bytes(path);
 
   RecordFile f;
   ASSERT_EQ(f.open(path, true), 0);
@@ -398,12 +398,12 @@ TEST(RecordFileWrite, FailedAppendLeavesTheFileAsItWas) {
 
   EXPECT_EQ(rc, -1);
   EXPECT_EQ(err, EFBIG);
-  EXPECT_EQ(read_all(path), before);
+  EXPECT_EQ(read_file_bytes(path), before);
   EXPECT_EQ(f.record_count(), 1);
 
   ASSERT_EQ(f.append(Bytes{9}), 0);
   f.close();
-  EXPECT_EQ(read_all(path), FileBytes().raw(before).record({9}, 2).bytes());
+  EXPECT_EQ(read_file_bytes(path), FileBytes().raw(before).record({9}, 2).bytes());
 }
 
 }  // namespace

@@ -1,56 +1,17 @@
 #pragma once
-// Helpers for the record-file tests: a scratch folder, whole-file reads and
-// writes, and a builder for hand-made file bytes.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
+// Helpers for the record-file tests: a builder for hand-made file bytes and
+// records that show when they are mixed up. Scratch folders and whole-file
+// reads and writes come from tests/support.
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <string_view>
 #include <vector>
+
+#include "tests/support/file_contents.h"
+#include "tests/support/temp_dir.h"
 
 namespace orvadw::test {
 
 using Bytes = std::vector<std::uint8_t>;
-
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string templ = (std::filesystem::temp_directory_path() / "orvadw-files-XXXXXX").string();
-    char* made = ::mkdtemp(templ.data());
-    if (made == nullptr) {
-      ADD_FAILURE() << "mkdtemp failed";
-    } else {
-      path_ = made;
-    }
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-
-  std::string file(std::string_view name) const { return path_ + "/" + std::string(name); }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-inline Bytes read_all(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void write_all(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 // Builds file bytes by hand, independently of the code under test.
 class FileBytes {

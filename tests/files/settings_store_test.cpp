@@ -12,31 +12,20 @@
 #include <gtest/gtest.h>
 
 #include "files/config_keys.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/temp_dir.h"
 
 namespace orvadw {
 namespace {
 
 class SettingsStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/orvadw_store_XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    path_ = dir_ + "/default.OrvadW10";
-  }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-  void put(const std::string& content) {
-    std::ofstream f(path_, std::ios::binary);
-    f << content;
-  }
-  std::string get() {
-    std::ifstream f(path_, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-  }
-  std::string dir_;
-  std::string path_;
+  void SetUp() override { ASSERT_TRUE(temp_.valid()); }
+  void put(const std::string& content) { test::write_file(path_, content); }
+  std::string get() { return test::read_file(path_); }
+  test::TempDir temp_{"orvadw_store"};
+  std::string dir_ = temp_.path();
+  std::string path_ = temp_.file("default.OrvadW10");
 };
 
 TEST_F(SettingsStoreTest, NumbersAreWrittenWithSixDecimalsAndReadWithAtofRules) {

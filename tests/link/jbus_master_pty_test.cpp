@@ -13,14 +13,14 @@
 #include "link/port_map.h"
 #include "sim/simulated_instrument.h"
 #include "support/fake_line.h"
-#include "support/sim_program.h"
+#include "tests/support/sim_process.h"
 
 namespace orvadw {
 namespace {
 
-using test::Clock;
-using test::SimProgram;
 using std::chrono::milliseconds;
+using test::Clock;
+using test::SimProcess;
 
 constexpr int kCom = 30;
 
@@ -39,7 +39,7 @@ class MasterPtyTest : public ::testing::Test {
     }
     PortMap::instance().set_device(kCom, "");
   }
-  SimProgram program_;
+  SimProcess program_;
   JBusMaster master_;
 };
 

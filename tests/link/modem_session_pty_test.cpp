@@ -14,7 +14,7 @@
 #include "link/jbus_master.h"
 #include "link/modem_session.h"
 #include "link/port_map.h"
-#include "support/modem_sim_process.h"
+#include "tests/support/sim_process.h"
 
 namespace orvadw {
 namespace {
@@ -97,7 +97,7 @@ class ModemPtyTest : public ::testing::Test {
     });
   }
 
-  test::ModemSimProcess sim_;
+  test::SimProcess sim_;
   JBusMaster master_;
   ModemSession session_;
 };
@@ -149,7 +149,7 @@ TEST_F(ModemPtyTest, DialReadAndHangUp) {
 TEST_F(ModemPtyTest, RefusedCallsReportTheirAnswerAndLeaveTheModemOffLine) {
   for (const std::string refusal : {"BUSY", "NO DIALTONE", "NO CARRIER"}) {
     SCOPED_TRACE(refusal);
-    test::ModemSimProcess sim;
+    test::SimProcess sim;
     ASSERT_TRUE(sim.start({"--modem", "--dial-answer", refusal, "--dial-delay", "100",
                            "--guard-ms", "300"}));
     PortMap::instance().set_device(kCom, sim.link());

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/temp_dir.h"
+
 namespace orvadw {
 namespace {
 
@@ -14,9 +16,7 @@ namespace fs = std::filesystem;
 class PortMapTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char folder[] = "/tmp/orvadw_portmap_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    root_ = folder;
+    ASSERT_TRUE(temp_.valid());
     map().clear();
     map().set_scan_devices(false);
   }
@@ -24,14 +24,14 @@ class PortMapTest : public ::testing::Test {
     map().clear();
     map().set_scan_devices(false);
     map().set_scan_roots("/dev", "/sys/class/tty");
-    fs::remove_all(root_);
   }
   static PortMap& map() { return PortMap::instance(); }
   void write(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
     std::ofstream(path) << text;
   }
-  fs::path root_;
+  test::TempDir temp_{"orvadw_portmap"};
+  fs::path root_ = temp_.path();
 };
 
 TEST_F(PortMapTest, ExplicitMappingsAndTheirRemoval) {

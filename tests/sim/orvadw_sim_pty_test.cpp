@@ -9,18 +9,20 @@
 #include <thread>
 
 #include "sim/crc16.h"
-#include "support/sim_process.h"
+#include "support/raw_port.h"
 #include "support/test_frames.h"
+#include "tests/support/sim_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace orvadw::sim {
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using orvadw::test::SimProcess;
 using test::Bytes;
 using test::RawPort;
 using test::read_request;
-using test::SimProcess;
 
 bool exists(const std::string& path) {
   struct stat st {};
@@ -224,9 +226,9 @@ TEST(OrvadwSimPty, BadCommandLinesAreRefused) {
   EXPECT_EQ(help.run_to_end({"--help"}), 0);
 
   // A file where the link should go is left alone.
-  char folder[] = "/tmp/orvadw-sim-file-XXXXXX";
-  ASSERT_NE(::mkdtemp(folder), nullptr);
-  const std::string file = std::string(folder) + "/precious";
+  orvadw::test::TempDir folder("orvadw-sim-file");
+  ASSERT_TRUE(folder.valid());
+  const std::string file = folder.file("precious");
   { std::ofstream(file) << "keep me"; }
   SimProcess sim;
   EXPECT_EQ(sim.run_to_end({"--link", file}), 1);
@@ -234,8 +236,6 @@ TEST(OrvadwSimPty, BadCommandLinesAreRefused) {
   std::string content;
   std::getline(in, content);
   EXPECT_EQ(content, "keep me");
-  ::unlink(file.c_str());
-  ::rmdir(folder);
 }
 
 TEST(OrvadwSimPty, ModemDialsCarriesJBusAndHangsUp) {

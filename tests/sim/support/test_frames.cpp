@@ -58,15 +58,4 @@ Bytes slice(const Bytes& b, std::size_t offset, std::size_t length) {
                b.begin() + static_cast<std::ptrdiff_t>(offset + length));
 }
 
-std::string hex(const Bytes& b) {
-  std::string out;
-  char buf[4];
-  for (std::uint8_t x : b) {
-    std::snprintf(buf, sizeof buf, "%02X ", x);
-    out += buf;
-  }
-  if (!out.empty()) out.pop_back();
-  return out;
-}
-
 }  // namespace orvadw::sim::test

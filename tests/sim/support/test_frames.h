@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/hex_bytes.h"
+
 namespace orvadw::sim::test {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -19,6 +21,6 @@ std::uint32_t u32_at(const Bytes& b, std::size_t offset);
 float float_at(const Bytes& b, std::size_t offset);
 std::string text_at(const Bytes& b, std::size_t offset, std::size_t length);
 Bytes slice(const Bytes& b, std::size_t offset, std::size_t length);
-std::string hex(const Bytes& b);
+using orvadw::test::hex;
 
 }  // namespace orvadw::sim::test
