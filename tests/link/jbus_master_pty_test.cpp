@@ -13,6 +13,7 @@
 #include "link/port_map.h"
 #include "sim/simulated_instrument.h"
 #include "support/fake_line.h"
+#include "support/poll_counter.h"
 #include "tests/support/sim_process.h"
 
 namespace orvadw {
@@ -222,41 +223,12 @@ TEST_F(MasterPtyTest, ProgramEndingMidPollGivesPacedFailuresNotASpin) {
   start({});
   master_.set_answer_timeout(200);
   master_.set_inter_char_timeout(30);
-  class View : public NotifyTarget {
-   public:
-    explicit View(JBusMaster& m) : master_(m) {}
-    void post_message(std::string_view, long, long) override {
-      if (master_.poll_result().data.empty()) {
-        ++failed;
-      } else {
-        ++good;
-      }
-      master_.resume_polling();
-    }
-    std::atomic<int> good{0};
-    std::atomic<int> failed{0};
-
-   private:
-    JBusMaster& master_;
-  } view(master_);
+  test::PollCounter view(master_);
   ASSERT_EQ(master_.start_polling(&view, 1, 3, 0x100, 24, 5, 2, {}), 0);
-  auto deadline = Clock::now() + milliseconds(10000);
-  while (view.good.load() < 3 && Clock::now() < deadline) std::this_thread::sleep_for(milliseconds(5));
-  ASSERT_GE(view.good.load(), 3);
+  ASSERT_TRUE(test::wait_for_count(view.good, 3, milliseconds(10000)));
   EXPECT_EQ(program_.stop(), 0);  // the pty's other side goes away mid-poll
-  deadline = Clock::now() + milliseconds(5000);
-  while (view.failed.load() < 1 && Clock::now() < deadline) std::this_thread::sleep_for(milliseconds(5));
-  ASSERT_GE(view.failed.load(), 1);
-  const int failed_before = view.failed.load();
-  const auto cpu_before = test::process_cpu_time();
-  std::this_thread::sleep_for(milliseconds(1000));
-  const auto cpu = test::process_cpu_time() - cpu_before;
-  const int failed_in_second = view.failed.load() - failed_before;
-  master_.stop_polling();
-  EXPECT_FALSE(master_.is_alive());
-  EXPECT_GE(failed_in_second, 2);
-  EXPECT_LE(failed_in_second, 10);
-  EXPECT_LT(cpu, milliseconds(400));
+  ASSERT_TRUE(test::wait_for_count(view.failed, 1, milliseconds(5000)));
+  test::expect_paced_failures(master_, view);
   Bytes data;
   const auto begin = Clock::now();
   EXPECT_NE(master_.transact(1, 3, 0x100, 24, data, 2), 0);

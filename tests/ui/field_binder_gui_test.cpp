@@ -18,6 +18,7 @@
 #include "support/event_recorder.h"
 #include "support/focus_window.h"
 #include "support/qt_print.h"
+#include "support/shown_texts.h"
 #include "support/test_templates.h"
 #include "ui/chart_view.h"
 #include "ui/choice_list.h"
@@ -71,12 +72,6 @@ struct OriginLog : FieldObserver {
     return static_cast<int>(std::count(origins.begin(), origins.end(), origin));
   }
 };
-
-QStringList shown_texts(const QComboBox& combo) {
-  QStringList out;
-  for (int i = 0; i < combo.count(); ++i) out << combo.itemText(i);
-  return out;
-}
 
 class FieldBinderTest : public ::testing::Test {
  protected:
@@ -179,7 +174,7 @@ TEST_F(FieldBinderTest, ASortedChoiceStoresTheItemValueNotItsPosition) {
   binder->bind_all();
   ChoiceList* list = binder->choice_list(1102);
   ASSERT_NE(list, nullptr);
-  const QStringList shown = shown_texts(*list);
+  const QStringList shown = test::shown_texts(*list);
   ASSERT_EQ(shown.size(), 14);
   EXPECT_EQ(shown.front(), "Aluminium");
   EXPECT_EQ(list->currentText(), "Other");  // value 0
@@ -303,7 +298,7 @@ TEST_F(FieldBinderTest, ALanguageSwitchRelabelsTheDialogAndKeepsChoices) {
   EXPECT_EQ(binder->label(1162)->text(), "m/s");
   EXPECT_EQ(binder->choice_list(1102)->currentText(), "Acier");
   EXPECT_EQ(field(1101).integer(), 11);
-  EXPECT_EQ(shown_texts(*binder->choice_list(1102)).front(), "Acier");
+  EXPECT_EQ(test::shown_texts(*binder->choice_list(1102)).front(), "Acier");
   fields.set_language(kGerman);
   EXPECT_EQ(binder->label(1110)->text(), "Wandstärke");
   EXPECT_EQ(binder->choice_list(1102)->currentText(), "Stahl");

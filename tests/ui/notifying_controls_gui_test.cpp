@@ -12,6 +12,7 @@
 #include "support/event_recorder.h"
 #include "support/focus_window.h"
 #include "support/qt_print.h"
+#include "support/shown_texts.h"
 #include "ui/button_icons.h"
 #include "ui/choice_list.h"
 #include "ui/named_event.h"
@@ -28,12 +29,6 @@ using test::BeepCounter;
 using test::EventRecorder;
 using test::focus;
 using test::show_active;
-
-QStringList shown_texts(const QComboBox& combo) {
-  QStringList out;
-  for (int i = 0; i < combo.count(); ++i) out << combo.itemText(i);
-  return out;
-}
 
 // A window holding the control under test and a plain line edit to move the
 // focus to and from.
@@ -124,19 +119,19 @@ TEST_F(ControlTest, ButtonIconsComeFromTheTableOrAreRefused) {
 TEST(ChoiceListItems, SortedListsShowTextOrderButKeepSourceValues) {
   ChoiceList list;
   list.set_items({"b", "A", "c"}, 1);
-  EXPECT_EQ(shown_texts(list), QStringList({"A", "b", "c"}));
+  EXPECT_EQ(test::shown_texts(list), QStringList({"A", "b", "c"}));
   EXPECT_EQ(list.select_value(1), 0);
   EXPECT_EQ(list.currentIndex(), 0);
   EXPECT_EQ(list.selected_text(), "A");
   EXPECT_EQ(list.selected_value(), 1);
 
   list.set_items({"b", "A", "c"}, -1);
-  EXPECT_EQ(shown_texts(list), QStringList({"c", "b", "A"}));
+  EXPECT_EQ(test::shown_texts(list), QStringList({"c", "b", "A"}));
   list.select_value(1);
   EXPECT_EQ(list.currentIndex(), 2);
 
   list.set_items({"b", "A", "c"}, 7);  // any other order keeps the source order
-  EXPECT_EQ(shown_texts(list), QStringList({"b", "A", "c"}));
+  EXPECT_EQ(test::shown_texts(list), QStringList({"b", "A", "c"}));
 }
 
 TEST(ChoiceListItems, FlagsChangeTheDisplayButNotTheIndexMapping) {
@@ -145,7 +140,7 @@ TEST(ChoiceListItems, FlagsChangeTheDisplayButNotTheIndexMapping) {
   list.set_item_flags(1, ChoiceItems::kShown | ChoiceItems::kDashed);
   list.set_item_flags(2, 0);  // not shown
   list.set_item_flags(3, ChoiceItems::kShown | ChoiceItems::kMarked);
-  EXPECT_EQ(shown_texts(list), QStringList({"zero", "------", "**three**"}));
+  EXPECT_EQ(test::shown_texts(list), QStringList({"zero", "------", "**three**"}));
   list.select_value(3);
   EXPECT_EQ(list.currentIndex(), 2);
   list.select_value(1);
