@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <functional>
 
 #include "base/program_identity.h"
 #include "files/configuration.h"
@@ -352,6 +353,18 @@ class WindowTransfer {
   bool modem_connected_;
 };
 
+// The idle hook of a transfer: repaints at most once a repaint period, so
+// that a long wait keeps the progress window alive without flooding it.
+std::function<void()> throttled(std::function<void()> repaint) {
+  QElapsedTimer painted;
+  painted.start();
+  return [painted, repaint = std::move(repaint)]() mutable {
+    if (painted.elapsed() < kRepaintPeriodMs) return;
+    painted.restart();
+    repaint();
+  };
+}
+
 }  // namespace
 
 int CommunicatingDialog::read_registers(int address, int count) {
@@ -365,14 +378,8 @@ int CommunicatingDialog::read_registers(int address, int count) {
   Bytes data;
   BlockTransfer::ReadStatus status;
   {
-    QElapsedTimer painted;
-    painted.start();
     WindowTransfer transfer(*master_, port_number_, baud_index_, jbus_number_, read_timeout_ms_,
-                            write_timeout_ms_, [this, painted]() mutable {
-                              if (painted.elapsed() < kRepaintPeriodMs) return;
-                              painted.restart();
-                              repaint_progress();
-                            });
+                            write_timeout_ms_, throttled([this] { repaint_progress(); }));
     status = transfer->read(address, count, data, start_mode_);
   }
   switch (status) {
@@ -394,14 +401,8 @@ int CommunicatingDialog::read_registers(int address, int count) {
 
 int CommunicatingDialog::write_registers(int address, const Bytes& bytes) {
   if (master_ == nullptr) return 500;
-  QElapsedTimer painted;
-  painted.start();
   WindowTransfer transfer(*master_, port_number_, baud_index_, jbus_number_, read_timeout_ms_,
-                          write_timeout_ms_, [this, painted]() mutable {
-                            if (painted.elapsed() < kRepaintPeriodMs) return;
-                            painted.restart();
-                            repaint_progress();
-                          });
+                          write_timeout_ms_, throttled([this] { repaint_progress(); }));
   return transfer->write(address, bytes);
 }
 

@@ -29,6 +29,14 @@ void RecordFileSession::show_file_error(int error_number) {
   show(file_error_message(error_number, language_), kErrorCaptionId);
 }
 
+void RecordFileSession::show_read_error() {
+  if (file_.error_number() != 0) {
+    show_file_error(file_.error_number());
+  } else {
+    show_incorrect_file();
+  }
+}
+
 void RecordFileSession::close_file() {
   file_.close();
   open_ = false;
@@ -62,23 +70,16 @@ int RecordFileSession::append_to_file(const std::string& path,
     std::string text;
     DateTime time;
     if (file_.read_header(text, time) != 0) {
-      if (file_.error_number() != 0) {
-        show_file_error(file_.error_number());
-      } else {
-        show_incorrect_file();
-      }
+      show_read_error();
       close_file();
       return -1;
     }
   }
   int rc = file_.append(bytes);
   if (rc != 0) {
-    if (file_.error_number() != 0) {
-      show_file_error(file_.error_number());
-    } else {
-      // A cut or foreign tail: appending would hide the new record.
-      show_incorrect_file();
-    }
+    // Without a system error it is a cut or foreign tail: appending would
+    // hide the new record.
+    show_read_error();
   }
   close_file();
   return rc == 0 ? 0 : -1;
@@ -104,11 +105,7 @@ int RecordFileSession::save_record(std::string& path, std::span<const std::uint8
 int RecordFileSession::read_open_header() {
   std::string text;
   if (file_.read_header(text, file_save_time_) != 0) {
-    if (file_.error_number() != 0) {
-      show_file_error(file_.error_number());
-    } else {
-      show_incorrect_file();
-    }
+    show_read_error();
     close_file();
     return -1;
   }

@@ -90,6 +90,9 @@ class RecordFileSession {
   void show(const std::string& message, int caption_id);
   void show_incorrect_file();
   void show_file_error(int error_number);
+  // The file's system error when it has one, else the file is not one of
+  // ours (cut or garbled).
+  void show_read_error();
   int write_new_file(const std::string& path, std::span<const std::uint8_t> bytes);
   int append_to_file(const std::string& path, std::span<const std::uint8_t> bytes);
   int read_open_header();

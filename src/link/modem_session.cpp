@@ -100,15 +100,7 @@ int ModemSession::dial(NotifyTarget* target, JBusLink* link, int language, int p
   const int rc = link->connect(port_number, baud_index, parity, data_bits, stop_bits, false, no_modem);
   if (rc != 0) return rc;
 
-  Job job;
-  job.dialogue = Dialogue::kDial;
-  job.link = link;
-  job.target = target;
-  job.language = language;
-  job.first_command = init_command;
-  job.second_command = dial_command;
-  job.saved_answer_timeout = link->answer_timeout();
-  return start_worker(job);
+  return start_worker(Dialogue::kDial, link, target, language, init_command, dial_command);
 }
 
 int ModemSession::hang_up(NotifyTarget* target, JBusLink* link, bool& modem_connected,
@@ -138,17 +130,20 @@ int ModemSession::hang_up(NotifyTarget* target, JBusLink* link, bool& modem_conn
   }
   modem_connected = false;
 
+  return start_worker(Dialogue::kHangUp, link, target, language, hang_up_command, {});
+}
+
+int ModemSession::start_worker(Dialogue dialogue, JBusLink* link, NotifyTarget* target,
+                               int language, const std::string& first_command,
+                               const std::string& second_command) {
   Job job;
-  job.dialogue = Dialogue::kHangUp;
+  job.dialogue = dialogue;
   job.link = link;
   job.target = target;
   job.language = language;
-  job.first_command = hang_up_command;
+  job.first_command = first_command;
+  job.second_command = second_command;
   job.saved_answer_timeout = link->answer_timeout();
-  return start_worker(job);
-}
-
-int ModemSession::start_worker(const Job& job) {
   std::unique_lock<std::mutex> lock(mutex_);
   join_exited_locked();
   cancel_.store(false);
@@ -182,30 +177,32 @@ void ModemSession::run(Job job, const std::shared_ptr<std::atomic<bool>>& exited
   cv_.notify_all();
 }
 
-void ModemSession::run_dial(Job& job) {
-  if (!report(job, kStepEvent, text_of(kInitLabelId, job.language)) ||
-      !report(job, kStepEvent, escape_report_text(job.first_command))) {
-    finish(job);
-    return;
+bool ModemSession::ask(const Job& job, int label_id, const std::string& command, int timeout_ms,
+                       std::string& answer) {
+  if (!report(job, kStepEvent, text_of(label_id, job.language)) ||
+      !report(job, kStepEvent, escape_report_text(command))) {
+    return false;
   }
-  job.link->set_answer_timeout(kInitTimeoutMs);
-  send(job, job.first_command);
-  const std::string init_answer = receive(job);
-  if (cancelled() ||
+  job.link->set_answer_timeout(timeout_ms);
+  send(job, command);
+  answer = receive(job);
+  return true;
+}
+
+void ModemSession::run_dial(Job& job) {
+  std::string init_answer;
+  if (!ask(job, kInitLabelId, job.first_command, kInitTimeoutMs, init_answer) || cancelled() ||
       !report(job, kInitAnswerEvent, escape_report_text(init_answer) + kLineBreak) ||
       !contains(init_answer, "OK")) {
     finish(job);
     return;
   }
 
-  if (!report(job, kStepEvent, text_of(kDialLabelId, job.language)) ||
-      !report(job, kStepEvent, escape_report_text(job.second_command))) {
+  std::string dial_answer;
+  if (!ask(job, kDialLabelId, job.second_command, kDialTimeoutMs, dial_answer)) {
     finish(job);
     return;
   }
-  job.link->set_answer_timeout(kDialTimeoutMs);
-  send(job, job.second_command);
-  const std::string dial_answer = receive(job);
   // Finished before the last report: the window may start the hang-up from
   // inside it.
   finish(job);
@@ -227,14 +224,11 @@ void ModemSession::run_hang_up(Job& job) {
     return;
   }
   if (contains(escape_answer, "OK")) {
-    if (!report(job, kStepEvent, text_of(kHangUpLabelId, job.language)) ||
-        !report(job, kStepEvent, escape_report_text(job.first_command))) {
+    std::string hang_up_answer;
+    if (!ask(job, kHangUpLabelId, job.first_command, kHangUpTimeoutMs, hang_up_answer)) {
       finish(job);
       return;
     }
-    job.link->set_answer_timeout(kHangUpTimeoutMs);
-    send(job, job.first_command);
-    const std::string hang_up_answer = receive(job);
     // The line is the windows' again before the window hears the outcome.
     job.link->set_answer_timeout(job.saved_answer_timeout);
     if (!cancelled()) report(job, kHangUpAnswerEvent, escape_report_text(hang_up_answer));

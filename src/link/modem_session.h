@@ -123,10 +123,17 @@ class ModemSession {
     int saved_answer_timeout = 0;
   };
 
-  int start_worker(const Job& job);
+  // Builds the job (the link's answer time-out saved) and starts its worker.
+  int start_worker(Dialogue dialogue, JBusLink* link, NotifyTarget* target, int language,
+                   const std::string& first_command, const std::string& second_command);
   void run(Job job, const std::shared_ptr<std::atomic<bool>>& exited);
   void run_dial(Job& job);
   void run_hang_up(Job& job);
+  // One command of a dialogue: reports the step's label and the command,
+  // sends it under timeout_ms and takes the answer. False, with nothing
+  // sent, when a report found the dialogue stopped.
+  bool ask(const Job& job, int label_id, const std::string& command, int timeout_ms,
+           std::string& answer);
   // Sends a report; false when the dialogue has been stopped meanwhile.
   bool report(const Job& job, int code, const std::string& text);
   // The answer to the last command within the answer time-out; "" when none
