@@ -19,6 +19,14 @@ bool contains(const std::string& text, const char* what) {
   return text.find(what) != std::string::npos;
 }
 
+// Opens the line without the modem hook: the dialogue itself talks to the
+// modem.
+int connect_direct(JBusLink& link, int port_number, int baud_index, char parity, int data_bits,
+                   int stop_bits) {
+  bool no_modem = false;
+  return link.connect(port_number, baud_index, parity, data_bits, stop_bits, false, no_modem);
+}
+
 }  // namespace
 
 std::string modem_init_command(std::string_view init_string) {
@@ -77,6 +85,19 @@ void ModemSession::join_exited_locked() {
   }
 }
 
+void ModemSession::remember_locked(NotifyTarget* target, JBusLink* link, int language,
+                                   int port_number, int baud_index, char parity, int data_bits,
+                                   int stop_bits) {
+  port_number_ = port_number;
+  baud_index_ = baud_index;
+  parity_ = parity;
+  data_bits_ = data_bits;
+  stop_bits_ = stop_bits;
+  link_ = link;
+  target_ = target;
+  language_ = language;
+}
+
 int ModemSession::dial(NotifyTarget* target, JBusLink* link, int language, int port_number,
                        int baud_index, const std::string& init_command,
                        const std::string& dial_command, char parity, int data_bits,
@@ -85,19 +106,11 @@ int ModemSession::dial(NotifyTarget* target, JBusLink* link, int language, int p
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!finished_) return -1;
-    port_number_ = port_number;
-    baud_index_ = baud_index;
-    parity_ = parity;
-    data_bits_ = data_bits;
-    stop_bits_ = stop_bits;
-    link_ = link;
-    target_ = target;
+    remember_locked(target, link, language, port_number, baud_index, parity, data_bits, stop_bits);
     init_command_ = init_command;
     dial_command_ = dial_command;
-    language_ = language;
   }
-  bool no_modem = false;
-  const int rc = link->connect(port_number, baud_index, parity, data_bits, stop_bits, false, no_modem);
+  const int rc = connect_direct(*link, port_number, baud_index, parity, data_bits, stop_bits);
   if (rc != 0) return rc;
 
   return start_worker(Dialogue::kDial, link, target, language, init_command, dial_command);
@@ -112,20 +125,11 @@ int ModemSession::hang_up(NotifyTarget* target, JBusLink* link, bool& modem_conn
     std::lock_guard<std::mutex> lock(mutex_);
     if (!finished_) return -1;
     if (!modem_connected) return -1;
-    port_number_ = port_number;
-    baud_index_ = baud_index;
-    parity_ = parity;
-    data_bits_ = data_bits;
-    stop_bits_ = stop_bits;
-    link_ = link;
-    target_ = target;
+    remember_locked(target, link, language, port_number, baud_index, parity, data_bits, stop_bits);
     hang_up_command_ = hang_up_command;
-    language_ = language;
   }
   if (!link->is_connected()) {
-    bool no_modem = false;
-    const int rc =
-        link->connect(port_number, baud_index, parity, data_bits, stop_bits, false, no_modem);
+    const int rc = connect_direct(*link, port_number, baud_index, parity, data_bits, stop_bits);
     if (rc != 0) return rc;
   }
   modem_connected = false;

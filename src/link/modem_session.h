@@ -123,6 +123,10 @@ class ModemSession {
     int saved_answer_timeout = 0;
   };
 
+  // Keeps the line and the window of the dialogue about to start (mutex_
+  // held).
+  void remember_locked(NotifyTarget* target, JBusLink* link, int language, int port_number,
+                       int baud_index, char parity, int data_bits, int stop_bits);
   // Builds the job (the link's answer time-out saved) and starts its worker.
   int start_worker(Dialogue dialogue, JBusLink* link, NotifyTarget* target, int language,
                    const std::string& first_command, const std::string& second_command);
