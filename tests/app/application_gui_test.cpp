@@ -20,11 +20,12 @@
 
 #include "app/placeholder_main_window.h"
 #include "base/ini_file.h"
+#include "base/text_table.h"
 #include "files/configuration.h"
 #include "link/port_map.h"
+#include "tests/support/file_contents.h"
 #include "ui/named_message_registry.h"
 #include "ui/scripted_message_service.h"
-#include "base/text_table.h"
 
 namespace orvadw {
 namespace {
@@ -47,10 +48,6 @@ class ApplicationTest : public ::testing::Test {
 
   static std::string value(const std::string& file, const char* section, const char* key) {
     return IniFile(file).read(section, key).value_or("<missing>");
-  }
-  static bool is_dir(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   }
   // Runs the program's main loop; action runs once the main window shows.
   static int run_until(Application& app, const std::function<void(QDialog&)>& action) {
@@ -83,7 +80,7 @@ TEST_F(ApplicationTest, FirstRunPreparesTheProgramFolder) {
   EXPECT_EQ(Configuration::instance().configuration_path(), configuration);
   EXPECT_EQ(value(home_ + "last.cfg", "LastConfig", "LastConfig"), configuration);
   EXPECT_EQ(value(configuration, "Test", "Test"), "Ok");
-  EXPECT_TRUE(is_dir(home_ + "Data"));
+  EXPECT_TRUE(test::is_directory(home_ + "Data"));
   EXPECT_EQ(Configuration::instance().last_folder(), home_ + "Data/");
   EXPECT_FALSE(Configuration::instance().use_modem());
   EXPECT_FALSE(Configuration::instance().modem_connected());

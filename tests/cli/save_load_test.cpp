@@ -23,6 +23,7 @@
 #include "sim/sim_bus.h"
 #include "sim/simulated_instrument.h"
 #include "support/instrument_cli_test.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/text_lines.h"
 
@@ -33,11 +34,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 using test::capture_cli;
 using test::lines_of;
-
-bool exists(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
-}
+using test::path_exists;
 
 class SaveLoadTest : public test::InstrumentCliTest {
  protected:
@@ -161,7 +158,7 @@ TEST_F(SaveLoadTest, SaveRefusesAForeignFirmwareAndWritesNothing) {
   EXPECT_NE(run.status, 0);
   EXPECT_NE(run.err.find(text_of(75, kEnglish)), std::string::npos) << run.err;
   EXPECT_NE(run.err.find(" 09\n"), std::string::npos) << run.err;
-  EXPECT_FALSE(exists(file));
+  EXPECT_FALSE(path_exists(file));
 }
 
 TEST_F(SaveLoadTest, SaveWithoutALineOrAnAnswerWritesNothing) {
@@ -170,11 +167,11 @@ TEST_F(SaveLoadTest, SaveWithoutALineOrAnAnswerWritesNothing) {
       capture_cli({"--port", "sim:nobody-here", "save", "--window", "settings", file});
   EXPECT_NE(nobody.status, 0);
   EXPECT_NE(nobody.err.find("error 253: "), std::string::npos) << nobody.err;
-  EXPECT_FALSE(exists(file));
+  EXPECT_FALSE(path_exists(file));
 
   const Run no_port = capture_cli({"save", "--window", "settings", file});
   EXPECT_NE(no_port.status, 0);
-  EXPECT_FALSE(exists(file));
+  EXPECT_FALSE(path_exists(file));
 
   sim::FaultOptions silent;
   silent.drop = 1.0;
@@ -182,7 +179,7 @@ TEST_F(SaveLoadTest, SaveWithoutALineOrAnAnswerWritesNothing) {
   const Run mute = cli({"save", "--window", "settings", file});
   EXPECT_NE(mute.status, 0);
   EXPECT_NE(mute.err.find("error 251: "), std::string::npos) << mute.err;
-  EXPECT_FALSE(exists(file));
+  EXPECT_FALSE(path_exists(file));
 
   // An instrument that refuses every request.
   attach({});
@@ -193,7 +190,7 @@ TEST_F(SaveLoadTest, SaveWithoutALineOrAnAnswerWritesNothing) {
   const Run refused = cli({"save", "--window", "settings", file});
   EXPECT_NE(refused.status, 0);
   EXPECT_NE(refused.err.find("error 152: "), std::string::npos) << refused.err;
-  EXPECT_FALSE(exists(file));
+  EXPECT_FALSE(path_exists(file));
 }
 
 TEST_F(SaveLoadTest, LoadRefusesBadFiles) {
@@ -252,7 +249,7 @@ TEST_F(SaveLoadTest, BadCommandLinesNeverTouchTheLine) {
     EXPECT_NE(run.err.find("usage"), std::string::npos) << run.err;
   }
   EXPECT_EQ(instrument_->counters().requests, 0u);
-  EXPECT_FALSE(exists(file));
+  EXPECT_FALSE(path_exists(file));
 }
 
 }  // namespace

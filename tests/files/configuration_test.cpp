@@ -28,10 +28,6 @@ class ConfigurationTest : public ::testing::Test {
     test::write_file(path, content);
     ::chmod(path.c_str(), mode);
   }
-  static bool is_dir(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-  }
   static std::string value(const std::string& file, const char* section, const char* key) {
     return IniFile(file).read(section, key).value_or("<missing>");
   }
@@ -63,7 +59,7 @@ TEST_F(ConfigurationTest, FirstRunInEmptyProgramFolder) {
   EXPECT_EQ(value(home_ + "last.cfg", "LastConfig", "LastConfig"), def);
   EXPECT_EQ(value(home_ + "last.cfg", "Logo", "Logo"), "<missing>");
   EXPECT_FALSE(c.logo_available());
-  EXPECT_TRUE(is_dir(home_ + "Data"));
+  EXPECT_TRUE(test::is_directory(home_ + "Data"));
   EXPECT_EQ(c.last_folder(), home_ + "Data/");
   // Nothing but what a first run leaves.
   EXPECT_EQ(value(def, "File Save", "Path File Save"), "<missing>");
@@ -79,7 +75,7 @@ TEST_F(ConfigurationTest, FirstRunInEmptyProgramFolder) {
   ASSERT_EQ(again.load_configuration(), 0);
   EXPECT_EQ(again.configuration_path(), def);
   EXPECT_EQ(again.last_folder(), root_ + "/measurements/");
-  EXPECT_FALSE(is_dir(home_ + "Data"));
+  EXPECT_FALSE(test::is_directory(home_ + "Data"));
 }
 
 TEST_F(ConfigurationTest, LaterStartWithoutSavedFolderUsesDataFolderWithoutCreatingIt) {
@@ -88,7 +84,7 @@ TEST_F(ConfigurationTest, LaterStartWithoutSavedFolderUsesDataFolderWithoutCreat
   start(c);
   ASSERT_EQ(c.load_configuration(), 0);
   EXPECT_EQ(c.last_folder(), home_ + "Data/");
-  EXPECT_FALSE(is_dir(home_ + "Data"));
+  EXPECT_FALSE(test::is_directory(home_ + "Data"));
 }
 
 TEST_F(ConfigurationTest, HandedOverPathIsUsedRecordedAndKeptForLaterStarts) {
@@ -102,7 +98,7 @@ TEST_F(ConfigurationTest, HandedOverPathIsUsedRecordedAndKeptForLaterStarts) {
     EXPECT_EQ(c.last_folder(), "/srv/data/");
     EXPECT_EQ(value(home_ + "last.cfg", "LastConfig", "LastConfig"), site);
     EXPECT_EQ(value(site, "Com", "Port"), "2.000000");  // untouched
-    EXPECT_FALSE(is_dir(home_ + "Data"));
+    EXPECT_FALSE(test::is_directory(home_ + "Data"));
   }
   {
     Configuration c;  // no command line: last.cfg names the file
@@ -185,7 +181,7 @@ TEST_F(ConfigurationTest, UnwritableConfigurationFallsBackToDefault) {
     // The settings in use are the default file's.
     EXPECT_EQ(c.last_folder(), "/from/default/");
   }
-  EXPECT_FALSE(is_dir(root_ + "/no"));
+  EXPECT_FALSE(test::is_directory(root_ + "/no"));
 }
 
 TEST_F(ConfigurationTest, LastConfigNamingVanishedFolderFallsBackToDefault) {

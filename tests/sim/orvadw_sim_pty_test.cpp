@@ -11,6 +11,7 @@
 #include "sim/crc16.h"
 #include "support/raw_port.h"
 #include "support/test_frames.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/temp_dir.h"
 
@@ -19,15 +20,11 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using orvadw::test::path_exists;
 using orvadw::test::SimProcess;
 using test::Bytes;
 using test::RawPort;
 using test::read_request;
-
-bool exists(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
-}
 
 TEST(OrvadwSimPty, AnswersRequestsOnItsLink) {
   SimProcess sim;
@@ -67,7 +64,7 @@ TEST(OrvadwSimPty, AnswersRequestsOnItsLink) {
 
   port.close();
   ASSERT_EQ(sim.stop(), 0);
-  EXPECT_FALSE(exists(sim.link()));
+  EXPECT_FALSE(path_exists(sim.link()));
   const auto counts = sim.counts();
   EXPECT_EQ(counts.at("frames"), 6);
   EXPECT_EQ(counts.at("answered"), 5);

@@ -1,7 +1,5 @@
 #include "tests/support/sim_process.h"
 
-#include <sys/stat.h>
-
 #include <sstream>
 #include <thread>
 
@@ -13,11 +11,6 @@ namespace orvadw::test {
 namespace {
 
 using Clock = ChildProcess::Clock;
-
-bool exists(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
-}
 
 }  // namespace
 
@@ -58,10 +51,10 @@ bool SimProcess::start(const std::vector<std::string>& args, std::chrono::millis
     error_ = "orvadw-sim did not come up: " + stderr_text();
     return false;
   }
-  while (!exists(link_) && Clock::now() < deadline) {
+  while (!path_exists(link_) && Clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  if (!exists(link_)) {
+  if (!path_exists(link_)) {
     child_.stop(Clock::now() + std::chrono::seconds(5));
     error_ = "orvadw-sim made no link at " + link_;
     return false;
