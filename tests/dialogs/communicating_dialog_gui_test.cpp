@@ -96,7 +96,7 @@ TEST_F(CommunicatingDialogTest, LinkSettingsAreReadOnceWhenTheDialogIsBuilt) {
   EXPECT_EQ(stored->jbus_number(), 17);
 }
 
-TEST_F(CommunicatingDialogTest, TheIdentificationHeaderIsPartOfEveryParameterSet) {
+TEST_F(CommunicatingDialogTest, EveryParameterSetHoldsTheIdentificationHeader) {
   auto dialog = env.make_dialog(&master);
   using namespace identification;
   for (int control : {kJbusNumber, kCode, kSerialWeek, kSerialYear, kSerialNumber,

@@ -24,13 +24,13 @@ TEST(WindowTitle, LongerNamesKeepThreeFirstAndThirtyFourLastCharacters) {
   EXPECT_EQ(shorten_document_name(path), "/ho..." + path.right(34));
 }
 
-TEST(WindowTitle, PartsAreJoinedWithTheSeparatorOnlyBeforeADocument) {
+TEST(WindowTitle, PiecesAreJoinedWithTheSeparatorOnlyBeforeADocument) {
   EXPECT_EQ(build_window_title("Settings", "", ""), "Settings");
   EXPECT_EQ(build_window_title("Settings", "a.eta", ""), "Settings   -   a.eta");
   EXPECT_EQ(build_window_title("Settings", "a.eta", " (Changed)"),
             "Settings   -   a.eta (Changed)");
   EXPECT_EQ(build_window_title("Settings", "", " (Changed)"), "Settings (Changed)");
-  // No head: only the separator and the document, or nothing at all.
+  // Without a title text: only the separator and the document, or nothing.
   EXPECT_EQ(build_window_title("", "a.eta", ""), "   -   a.eta");
   EXPECT_EQ(build_window_title("", "", ""), "");
 }
