@@ -85,19 +85,6 @@ void ModemSession::join_exited_locked() {
   }
 }
 
-void ModemSession::remember_locked(NotifyTarget* target, JBusLink* link, int language,
-                                   int port_number, int baud_index, char parity, int data_bits,
-                                   int stop_bits) {
-  port_number_ = port_number;
-  baud_index_ = baud_index;
-  parity_ = parity;
-  data_bits_ = data_bits;
-  stop_bits_ = stop_bits;
-  link_ = link;
-  target_ = target;
-  language_ = language;
-}
-
 int ModemSession::dial(NotifyTarget* target, JBusLink* link, int language, int port_number,
                        int baud_index, const std::string& init_command,
                        const std::string& dial_command, char parity, int data_bits,
@@ -106,9 +93,7 @@ int ModemSession::dial(NotifyTarget* target, JBusLink* link, int language, int p
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!finished_) return -1;
-    remember_locked(target, link, language, port_number, baud_index, parity, data_bits, stop_bits);
-    init_command_ = init_command;
-    dial_command_ = dial_command;
+    link_ = link;
   }
   const int rc = connect_direct(*link, port_number, baud_index, parity, data_bits, stop_bits);
   if (rc != 0) return rc;
@@ -125,8 +110,7 @@ int ModemSession::hang_up(NotifyTarget* target, JBusLink* link, bool& modem_conn
     std::lock_guard<std::mutex> lock(mutex_);
     if (!finished_) return -1;
     if (!modem_connected) return -1;
-    remember_locked(target, link, language, port_number, baud_index, parity, data_bits, stop_bits);
-    hang_up_command_ = hang_up_command;
+    link_ = link;
   }
   if (!link->is_connected()) {
     const int rc = connect_direct(*link, port_number, baud_index, parity, data_bits, stop_bits);

@@ -123,10 +123,6 @@ class ModemSession {
     int saved_answer_timeout = 0;
   };
 
-  // Keeps the line and the window of the dialogue about to start (mutex_
-  // held).
-  void remember_locked(NotifyTarget* target, JBusLink* link, int language, int port_number,
-                       int baud_index, char parity, int data_bits, int stop_bits);
   // Builds the job (the link's answer time-out saved) and starts its worker.
   int start_worker(Dialogue dialogue, JBusLink* link, NotifyTarget* target, int language,
                    const std::string& first_command, const std::string& second_command);
@@ -159,18 +155,8 @@ class ModemSession {
   std::atomic<bool> cancel_{false};
   std::atomic<bool> in_receive_{false};
 
-  int port_number_ = 0;
-  int baud_index_ = 0;
-  char parity_ = 'N';
-  int data_bits_ = 8;
-  int stop_bits_ = 1;
-  std::string last_report_;  // guarded by mutex_
-  JBusLink* link_ = nullptr;        // of the running dialogue, for stop()
-  NotifyTarget* target_ = nullptr;
-  std::string init_command_;
-  std::string dial_command_;
-  std::string hang_up_command_;
-  int language_ = 1;
+  std::string last_report_;   // guarded by mutex_
+  JBusLink* link_ = nullptr;  // of the running dialogue, for stop()
 };
 
 }  // namespace orvadw
