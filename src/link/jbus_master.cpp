@@ -178,7 +178,6 @@ int JBusMaster::start_polling(NotifyTarget* target, int slave, int function, int
   {
     std::lock_guard<std::mutex> lock(poll_mutex_);
     resume_ = false;
-    remaining_polls_ = -1;
     period_ms_ = period_ms < 0 ? 0 : period_ms;
   }
   {
@@ -262,8 +261,6 @@ void JBusMaster::poll_loop() {
       if (notify_ == nullptr || !polling_.load()) break;
       notify_->post_message(kNewFrameMessage, 0, 0);
     }
-    // Starts at -1: unbounded unless a caller ever sets a count.
-    if (remaining_polls_ > 0 && --remaining_polls_ == 0) break;
     std::unique_lock<std::mutex> lock(poll_mutex_);
     poll_cv_.wait(lock, [this] { return resume_ || !polling_.load(); });
     resume_ = false;

@@ -102,7 +102,6 @@ class JBusMaster : public JBusLink {
   std::mutex post_mutex_;
   NotifyTarget* notify_ = nullptr;  // guarded by post_mutex_
   int period_ms_ = kDefaultPollPeriodMs;
-  int remaining_polls_ = -1;
   std::atomic<bool> polling_{false};
   std::atomic<bool> poll_thread_running_{false};
   std::thread poll_thread_;
