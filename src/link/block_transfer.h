@@ -34,8 +34,6 @@ class BlockTransfer {
   BlockTransfer(JBusMaster& master, int port_number, int baud_index, int jbus_number);
 
   void set_timeouts(int read_ms, int write_ms);
-  int read_timeout() const { return read_timeout_ms_; }
-  int write_timeout() const { return write_timeout_ms_; }
   // The program-wide modem switch and connected flag; connect() sets the
   // flag when it made the modem connection. Without a flag the modem is off.
   void set_modem(bool use_modem, bool* modem_connected);

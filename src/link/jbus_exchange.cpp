@@ -7,8 +7,6 @@ namespace orvadw {
 int JBusExchange::build_request(int slave, int function, int start_address, int count,
                                 int bytes_per_item, const Bytes& data) {
   bytes_per_item_ = bytes_per_item == 0 ? 2 : bytes_per_item;
-  function_ = function;
-  address_ = start_address;
   count_ = count;
   request_.reset();
 

@@ -29,20 +29,13 @@ class JBusExchange {
   const Bytes& response_data() const { return response_.data(); }
 
   void reset_response() { response_.reset(); }
-  const JBusFrame& request() const { return request_; }
-  const JBusFrame& response() const { return response_; }
   int bytes_per_item() const { return bytes_per_item_; }
-  int requested_count() const { return count_; }
-  int requested_address() const { return address_; }
-  int requested_function() const { return function_; }
 
  private:
   int bytes_per_item_ = 1;
   JBusFrame response_;
   JBusFrame request_;
-  int count_ = 0;
-  int address_ = 0;
-  int function_ = 0;
+  int count_ = 0;  // of the last request, for judging its response
 };
 
 }  // namespace orvadw

@@ -239,11 +239,6 @@ void SerialChannel::set_read_timeout(int milliseconds) {
   read_timeout_ = milliseconds;
 }
 
-int SerialChannel::read_timeout() const {
-  std::lock_guard<std::mutex> lock(lock_);
-  return read_timeout_;
-}
-
 void SerialChannel::arm() {
   {
     std::lock_guard<std::mutex> lock(event_mutex_);

@@ -65,7 +65,6 @@ class SerialChannel {
   void stop_reader();
   bool reader_running() const { return running_.load(); }
   void set_read_timeout(int milliseconds);
-  int read_timeout() const;
   // Asks the reader for one more byte.
   void arm();
   // Withdraws the request: a read already under way still happens, but its
@@ -73,10 +72,7 @@ class SerialChannel {
   // the receiver.
   void disarm();
   void set_byte_delay(float seconds) { byte_delay_.store(seconds); }
-  float byte_delay() const { return byte_delay_.load(); }
 
-  int port_number() const { return port_number_; }
-  int baud() const { return baud_; }
   // Why the last open failed: its port code and a sentence for the user.
   int last_error() const { return last_error_; }
   std::string last_error_text() const;
@@ -89,7 +85,7 @@ class SerialChannel {
 
   std::unique_ptr<SerialPort> port_;
   int read_timeout_ = -1;  // guarded by lock_
-  mutable std::mutex lock_;  // the read time-out and every read
+  std::mutex lock_;        // the read time-out and every read
 
   std::mutex event_mutex_;
   std::condition_variable event_cv_;

@@ -239,7 +239,6 @@ int FakeLine::read_now() {
 }
 
 int FakeLine::read(int timeout_ms, std::atomic<bool>& interrupted) {
-  ++read_calls_;
   std::unique_lock<std::mutex> lock(mutex_);
   interrupted.store(false);
   const auto deadline = timeout_ms < 0 ? Clock::time_point::max()

@@ -55,7 +55,6 @@ class FakeLine {
   int open_failure() const { return open_failure_.load(); }
 
   int opens() const { return opens_.load(); }
-  long read_calls() const { return read_calls_.load(); }
   int last_baud() const { return last_baud_.load(); }
   int last_stop_bits() const { return last_stop_bits_.load(); }
 
@@ -87,7 +86,6 @@ class FakeLine {
   std::atomic<bool> gone_{false};
   std::atomic<int> open_failure_{0};
   std::atomic<int> opens_{0};
-  std::atomic<long> read_calls_{0};
   std::atomic<int> last_baud_{0};
   std::atomic<int> last_stop_bits_{0};
 };
