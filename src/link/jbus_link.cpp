@@ -7,25 +7,27 @@
 namespace orvadw {
 
 namespace {
-constexpr auto kIdlePeriod = std::chrono::milliseconds(15);
-}
 
-JBusLink::JBusLink()
-    : baud_table_{{300, 1000},   {600, 1000},    {1200, 1000},   {2400, 1000},
-                  {4800, 1000},  {9600, 1000},   {115200, 1000}, {115200, 1000},
-                  {0, 0},        {0, 0},         {0, 0}} {}
+constexpr auto kIdlePeriod = std::chrono::milliseconds(15);
+
+// The same for every link; entries past the last used one hold 0.
+constexpr JBusLink::BaudEntry kBaudTable[JBusLink::kBaudTableSize] = {
+    {300, 1000},    {600, 1000},    {1200, 1000}, {2400, 1000}, {4800, 1000}, {9600, 1000},
+    {115200, 1000}, {115200, 1000}, {0, 0},       {0, 0},       {0, 0}};
+
+}  // namespace
 
 JBusLink::~JBusLink() { channel_.close(); }
 
 int JBusLink::baud_count() const {
   int count = 0;
-  while (count < kBaudTableSize && baud_table_[count].baud != 0) ++count;
+  while (count < kBaudTableSize && kBaudTable[count].baud != 0) ++count;
   return count;
 }
 
 int JBusLink::baud_rate(int baud_index) const {
   if (baud_index < 0 || baud_index >= kBaudTableSize) return 0;
-  return baud_table_[baud_index].baud;
+  return kBaudTable[baud_index].baud;
 }
 
 bool JBusLink::acquire_line() {
@@ -64,11 +66,11 @@ int JBusLink::connect(int port_number, int baud_index, char parity, int data_bit
   // port from under it.
   if (!acquire_line()) return result::kPortNotOpened;
   int rc = result::kOk;
-  if (channel_.open(this, port_number, baud_table_[baud_index].baud, parity, data_bits,
+  if (channel_.open(this, port_number, kBaudTable[baud_index].baud, parity, data_bits,
                     stop_bits) != 0) {
     rc = result::kPortNotOpened;
   } else {
-    inter_char_timeout_.store(baud_table_[baud_index].inter_char_timeout_ms);
+    inter_char_timeout_.store(kBaudTable[baud_index].inter_char_timeout_ms);
     baud_index_.store(baud_index);
     channel_.start_reader(answer_timeout_.load());
     if (!channel_.reader_running()) {

@@ -38,7 +38,7 @@ class JBusLink : public SerialReceiver {
   static constexpr int kDefaultAnswerTimeoutMs = 500;
   static constexpr int kDefaultExpectedLength = 500;
 
-  JBusLink();
+  JBusLink() = default;
   ~JBusLink() override;
   JBusLink(const JBusLink&) = delete;
   JBusLink& operator=(const JBusLink&) = delete;
@@ -119,7 +119,6 @@ class JBusLink : public SerialReceiver {
   Clock::time_point last_byte_time_{};
   std::atomic<int> expected_length_{kDefaultExpectedLength};
   std::atomic<int> answer_timeout_{kDefaultAnswerTimeoutMs};
-  BaudEntry baud_table_[kBaudTableSize];
   std::atomic<int> inter_char_timeout_{1000};
   std::atomic<int> baud_index_{-1};
 
