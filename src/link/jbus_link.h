@@ -102,8 +102,7 @@ class JBusLink : public SerialReceiver {
   // wait_answer with an overall deadline: at the deadline the answer ends as
   // if the line had fallen silent.
   int wait_for_answer(Bytes& out, bool purge_first, Clock::time_point deadline);
-  // The time of the last byte the reader saw, and whether the last wait saw
-  // any byte at all.
+  // The time of the last byte the reader saw.
   Clock::time_point last_byte_time() const;
   // Serialises opening and closing the line with transactions. False when the
   // calling thread already holds it (a connect from inside a transaction).

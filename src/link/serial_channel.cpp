@@ -13,9 +13,8 @@ namespace {
 using Clock = SerialChannel::Clock;
 
 // Pauses for a few milliseconds with sub-millisecond accuracy without
-// burning a core: sleep most of it, yield through the last fraction.
-// Sleeps to an absolute point of the monotonic clock: the pause is never
-// shorter than asked, costs no CPU, and oversleeps only by the scheduler's
+// burning a core: sleeps to an absolute point of the monotonic clock, so the
+// pause is never shorter than asked and oversleeps only by the scheduler's
 // latency (tens of microseconds against delays of milliseconds).
 void precise_delay(double seconds) {
   if (seconds <= 0) return;
