@@ -8,6 +8,12 @@
 namespace orvadw {
 
 namespace {
+struct ProductProgram {
+  std::string_view name;  // looked for, without regard to case, in the executable's file name
+  std::string_view code;  // two-digit product code
+};
+
+// The programs of the family, in the order they are tried.
 constexpr std::array<ProductProgram, 5> kPrograms{{
     {"Gossin", "10"},
     {"ORVADW", "11"},
@@ -30,8 +36,6 @@ bool icontains(std::string_view text, std::string_view part) {
   return false;
 }
 }  // namespace
-
-std::span<const ProductProgram> product_programs() { return kPrograms; }
 
 std::string_view product_code(std::string_view executable_name) {
   std::size_t slash = executable_name.rfind('/');

@@ -3,19 +3,10 @@
 // the product code found from the executable's file name, the version key
 // that an instrument's firmware must start with, and the extension of the
 // configuration files.
-#include <span>
 #include <string>
 #include <string_view>
 
 namespace orvadw {
-
-struct ProductProgram {
-  std::string_view name;  // looked for, without regard to case, in the executable's file name
-  std::string_view code;  // two-digit product code
-};
-
-// The programs of the family, in the order they are tried.
-std::span<const ProductProgram> product_programs();
 
 // The product code of the first row whose name occurs in the file name of
 // executable_name (a bare name or a path; only the last component counts).

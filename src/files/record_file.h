@@ -26,7 +26,6 @@ class RecordFile {
   // Current-index states besides a record index.
   static constexpr int kNoFile = -17;       // nothing created or read yet
   static constexpr int kAtFirstMarker = -16;  // right after the header
-  static constexpr int kBeforeFirst = -1;
 
   // A longer header is refused by every reader of the family.
   static constexpr int kMaxHeaderLength = 2000;
@@ -90,7 +89,6 @@ class RecordFile {
   // True when read_header had to count the records itself because the
   // trailing count did not match; appending to such a file is refused.
   bool tail_damaged() const { return tail_damaged_; }
-  std::int64_t file_size() const { return file_size_; }
 
  private:
   bool read_exact(std::int64_t offset, void* buffer, std::size_t size);

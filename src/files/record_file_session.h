@@ -45,7 +45,6 @@ class RecordFileSession {
   void set_language(int language) { language_ = language; }
   int language() const { return language_; }
   void set_hooks(FileServiceHooks hooks) { hooks_ = std::move(hooks); }
-  FileServiceHooks& hooks() { return hooks_; }
 
   // Default extension and filter from a kind text id; a negative id leaves
   // both empty and gives -1.
@@ -56,7 +55,6 @@ class RecordFileSession {
   // The identification text written into every file created afterwards
   // (UTF-8; stored as Windows-1252).
   void build_header_text(const std::string& title, const IdentificationTexts& ids);
-  void set_header_text(std::string text) { header_text_ = std::move(text); }
   const std::string& header_text() const { return header_text_; }
 
   // Mode 8 appends to the existing file at path; any other mode starts a new
