@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <thread>
 
 #include "base/result_codes.h"
@@ -14,6 +13,8 @@
 #include "link/serial_driver.h"
 #include "support/fake_line.h"
 #include "support/pty_pair.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/temp_dir.h"
 
 namespace orvadw {
 namespace {
@@ -51,14 +52,13 @@ TEST(PosixPortErrors, MissingDevicesAndNonTerminals) {
   EXPECT_EQ(missing.read_byte_timeout(10, {}), result::kNoSuchPort);
   EXPECT_EQ(missing.close(), 0);
 
-  char name[] = "/tmp/orvadw_not_a_tty_XXXXXX";
-  const int fd = mkstemp(name);
-  ASSERT_GE(fd, 0);
-  ::close(fd);
+  test::TempDir folder("orvadw_not_a_tty");
+  ASSERT_TRUE(folder.valid());
+  const std::string name = folder.file("plain");
+  ASSERT_TRUE(test::write_file(name, ""));
   PosixSerialPort file(name, 0, 9600, 'N', 8, 1);
   EXPECT_EQ(file.status(), result::kNoSuchPort);
   EXPECT_NE(file.error_text().find("not a serial device"), std::string::npos);
-  std::remove(name);
 }
 
 TEST_F(PosixPortTest, SecondOpenOfAHeldPortIsRefused) {

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdio>
 #include <deque>
 #include <fstream>
 #include <mutex>
@@ -15,6 +14,8 @@
 #include "link/port_map.h"
 #include "link/serial_driver.h"
 #include "support/fake_line.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/temp_dir.h"
 
 namespace orvadw {
 namespace {
@@ -134,11 +135,9 @@ TEST(SerialPortBaseDeathTest, PortsStillOpenAtExitAreClosed) {
   // "fast" style: the child forks right here, so it shares the path (no
   // other thread of this binary is alive between tests).
   GTEST_FLAG_SET(death_test_style, "fast");
-  char name[] = "/tmp/orvadw_port_exit_XXXXXX";
-  const int fd = mkstemp(name);
-  ASSERT_GE(fd, 0);
-  ::close(fd);
-  const std::string path = name;
+  test::TempDir folder("orvadw_port_exit");
+  ASSERT_TRUE(folder.valid());
+  const std::string path = folder.file("closed");
   EXPECT_EXIT(
       {
         new MarkerPort(path);  // left open on purpose
@@ -146,10 +145,8 @@ TEST(SerialPortBaseDeathTest, PortsStillOpenAtExitAreClosed) {
         std::exit(0);
       },
       ::testing::ExitedWithCode(0), "");
-  std::ifstream in(path);
-  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string all = test::read_file(path);
   EXPECT_EQ(all, "closed\nclosed\n");
-  std::remove(path.c_str());
 }
 
 class ScriptedDriver : public SerialDriver {
