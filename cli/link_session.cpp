@@ -1,11 +1,11 @@
 #include "cli/link_session.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <ostream>
 #include <set>
 
+#include "base/ascii_case.h"
 #include "base/c_locale.h"
 #include "base/ini_file.h"
 #include "base/result_codes.h"
@@ -23,11 +23,7 @@ constexpr long long kMaxTimeoutMs = 60000;
 // device path); -1 for a number out of range.
 int com_number_of(const std::string& text) {
   std::string digits = text;
-  if (text.size() > 3) {
-    std::string head = text.substr(0, 3);
-    for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (head == "COM") digits = text.substr(3);
-  }
+  if (text.size() > 3 && istarts_with(text, "COM")) digits = text.substr(3);
   if (digits.empty() ||
       !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
     return 0;

@@ -6,6 +6,7 @@
 #include <clocale>
 #include <ctime>
 
+#include "base/ascii_case.h"
 #include "base/c_locale.h"
 
 namespace orvadw {
@@ -84,17 +85,6 @@ std::string field(std::string_view text, std::size_t pos, std::size_t count) {
 int number_at(std::string_view text, std::size_t pos, std::size_t count) {
   long long v = c_strtoll(field(text, pos, count));
   return static_cast<int>(v);
-}
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool iends_with(std::string_view text, std::string_view suffix) {
-  if (suffix.empty() || text.size() < suffix.size()) return false;
-  std::string_view tail = text.substr(text.size() - suffix.size());
-  for (std::size_t i = 0; i < suffix.size(); ++i) {
-    if (lower(tail[i]) != lower(suffix[i])) return false;
-  }
-  return true;
 }
 
 std::string_view trim_right(std::string_view s) {

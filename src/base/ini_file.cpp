@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "base/ascii_case.h"
+
 namespace orvadw {
 
 namespace {
@@ -31,20 +33,6 @@ std::string_view trim(std::string_view s) {
   while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
   while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
   return s;
-}
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool iequals(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-bool istarts_with(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && iequals(text.substr(0, prefix.size()), prefix);
 }
 
 // One physical line: its text without terminator, and the terminator as found

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "base/ascii_case.h"
 #include "base/program_folder.h"
 #include "base/version_info.h"
 
@@ -23,18 +24,6 @@ constexpr std::array<ProductProgram, 5> kPrograms{{
 }};
 // Every build carries one of the names; anything else is still this program.
 constexpr std::string_view kOwnCode = "11";
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool icontains(std::string_view text, std::string_view part) {
-  if (part.empty()) return true;
-  for (std::size_t i = 0; i + part.size() <= text.size(); ++i) {
-    std::size_t j = 0;
-    while (j < part.size() && lower(text[i + j]) == lower(part[j])) ++j;
-    if (j == part.size()) return true;
-  }
-  return false;
-}
 }  // namespace
 
 std::string_view product_code(std::string_view executable_name) {

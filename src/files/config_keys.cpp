@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "base/ascii_case.h"
 #include "base/c_locale.h"
 #include "base/program_folder.h"
 
@@ -29,17 +30,6 @@ const std::array<KeyInfo, 18> kTable{{
     {kTest, kTestKey, KeyType::kText, 0, "", {}, {}},
     {kPorts, "COM", KeyType::kText, 0, "", {}, {}},
 }};
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool iequals(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
-}
-
-bool istarts_with(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && iequals(text.substr(0, prefix.size()), prefix);
-}
 }  // namespace
 
 std::span<const KeyInfo> key_table() { return kTable; }

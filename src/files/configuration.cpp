@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/ascii_case.h"
 #include "base/program_folder.h"
 #include "base/program_identity.h"
 #include "files/config_keys.h"
@@ -16,13 +17,6 @@
 namespace orvadw {
 
 namespace {
-
-std::string lower_ascii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
 
 // last.cfg must name the file wherever the program is started from next time.
 std::string absolute_path(const std::string& path) {
@@ -101,11 +95,10 @@ std::string Configuration::find_spreadsheet_program(const std::string& search_pa
 }
 
 std::string Configuration::resolve_spreadsheet(const std::string& stored) const {
-  std::string lowered = lower_ascii(stored);
   // The placeholder and the bare program name mean "not chosen yet"; so does
   // an empty value, which an earlier start left when no program was found.
-  if (lowered == config::kSpreadsheetPlaceholder || lowered == config::kDefaultSpreadsheetName ||
-      lowered.empty()) {
+  if (iequals(stored, config::kSpreadsheetPlaceholder) ||
+      iequals(stored, config::kDefaultSpreadsheetName) || stored.empty()) {
     std::string path;
     if (search_path_) {
       path = *search_path_;
