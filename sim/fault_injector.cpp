@@ -47,6 +47,7 @@ FaultedAnswer FaultInjector::apply(std::vector<std::uint8_t> answer) {
               static_cast<std::uint8_t>(o.exception_code)};
     append_crc(answer);
     ++counters_.exceptions;
+    out.exception = true;
   }
   if (random_.chance(o.wrong_slave)) {
     // Another real slave number, with a good CRC, so that only the slave

@@ -23,6 +23,7 @@ struct FaultCounters {
 struct FaultedAnswer {
   std::vector<std::uint8_t> bytes;  // empty when dropped
   int delay_ms = 0;                 // when the first byte may go out
+  bool exception = false;           // the answer was replaced by an exception
 };
 
 class FaultInjector {

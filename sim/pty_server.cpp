@@ -191,11 +191,10 @@ void PtyServer::answer(const std::vector<std::uint8_t>& frame, Clock::time_point
   }
   const std::vector<std::uint8_t> raw = instrument_.answer(frame);
   if (raw.empty()) return;
-  const std::uint64_t injected_before = faults_.counters().exceptions;
   FaultedAnswer out = faults_.apply(raw);
   if (out.bytes.empty()) return;
   ++answered_;
-  if ((raw[1] & 0x80) || faults_.counters().exceptions != injected_before) ++exceptions_;
+  if ((raw[1] & 0x80) || out.exception) ++exceptions_;
   send(out.bytes, received + std::chrono::milliseconds(out.delay_ms));
 }
 
