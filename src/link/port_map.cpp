@@ -6,7 +6,9 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <string_view>
 
+#include "base/ascii_case.h"
 #include "base/ini_file.h"
 
 namespace orvadw {
@@ -15,16 +17,22 @@ namespace {
 
 constexpr int kMaxCom = 255;
 
-// The number after prefix when name is prefix followed by digits only; -1 otherwise.
-long number_after(const std::string& name, const std::string& prefix) {
-  if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return -1;
+// The value of a text of digits only; -1 for anything else or a huge number.
+long digits_value(std::string_view digits) {
+  if (digits.empty()) return -1;
   long value = 0;
-  for (std::size_t i = prefix.size(); i < name.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(name[i]))) return -1;
-    value = value * 10 + (name[i] - '0');
+  for (char c : digits) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) return -1;
+    value = value * 10 + (c - '0');
     if (value > 1000000) return -1;
   }
   return value;
+}
+
+// The number after prefix when name is prefix followed by digits only; -1 otherwise.
+long number_after(const std::string& name, const std::string& prefix) {
+  if (name.compare(0, prefix.size(), prefix) != 0) return -1;
+  return digits_value(std::string_view(name).substr(prefix.size()));
 }
 
 std::string read_first_line(const std::filesystem::path& path) {
@@ -36,10 +44,8 @@ std::string read_first_line(const std::filesystem::path& path) {
 
 // "COM<n>" in any case, n 1..255; 0 otherwise.
 int com_number_of_key(const std::string& key) {
-  if (key.size() < 4) return 0;
-  std::string upper = key;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  const long n = number_after(upper, "COM");
+  if (!istarts_with(key, "COM")) return 0;
+  const long n = digits_value(std::string_view(key).substr(3));
   return (n >= 1 && n <= kMaxCom) ? static_cast<int>(n) : 0;
 }
 
