@@ -1,10 +1,10 @@
 // orvadw-cli show: decodes a register block with a window's table and prints
 // one "key = value unit" line per value, so that blocks can be read and
 // diffed by a person.
-#include <cctype>
 #include <ostream>
 
 #include "cli/cli_command.h"
+#include "cli/hex_text.h"
 #include "cli/window_block_options.h"
 #include "params/field_text_form.h"
 
@@ -12,34 +12,11 @@ namespace orvadw::cli {
 
 namespace {
 
-// Hex bytes as separate two-digit words or as one run of digits.
-bool parse_hex_bytes(const std::vector<std::string>& words, std::vector<std::uint8_t>& bytes, std::ostream& err) {
-  std::string digits;
-  for (const auto& w : words) {
-    for (char c : w) {
-      if (std::isspace(static_cast<unsigned char>(c))) continue;
-      if (!std::isxdigit(static_cast<unsigned char>(c))) {
-        err << "orvadw-cli show: not a hexadecimal byte: " << w << "\n";
-        return false;
-      }
-      digits.push_back(c);
-    }
-  }
-  if (digits.size() % 2 != 0) {
-    err << "orvadw-cli show: odd number of hexadecimal digits\n";
-    return false;
-  }
-  for (std::size_t i = 0; i < digits.size(); i += 2) {
-    bytes.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
-  }
-  return true;
-}
-
 int run_show(CliContext& context) {
   WindowBlockOptions options;
   if (!take_window_block_options(context.args, "show", options, context.err)) return 2;
   std::vector<std::uint8_t> bytes;
-  if (!parse_hex_bytes(context.args, bytes, context.err)) return 2;
+  if (!parse_hex_words(context.args, bytes, context.err)) return 2;
 
   ParameterFieldList list = make_field_list(options.window, options.language);
   if (list.decode(options.block, bytes) != 0) {
