@@ -9,19 +9,32 @@ namespace orvadw::cli {
 
 namespace {
 
+// The windows that save their data to a file and load it back.
+constexpr const char* kSavedWindows[] = {"settings", "special", "analog", "esc"};
+
 bool is_saved_window(const std::string& key) {
-  for (const char* k : {"settings", "special", "analog", "esc"}) {
+  for (const char* k : kSavedWindows) {
     if (key == k) return true;
   }
   return false;
 }
 
+std::string saved_window_choice_text() {
+  std::string out;
+  for (const char* k : kSavedWindows) out += (out.empty() ? "" : "|") + std::string(k);
+  return out;
+}
+
 }  // namespace
+
+std::string saved_window_usage(const std::string& command) {
+  return command + " --window " + saved_window_choice_text() +
+         " PATH [--language 1-4, default 2 English]";
+}
 
 bool take_saved_window_options(std::vector<std::string>& args, const std::string& command,
                                SavedWindowOptions& options, std::ostream& err) {
-  const std::string usage = "usage: orvadw-cli " + command +
-                            " --window settings|special|analog|esc PATH [--language 1-4]\n";
+  const std::string usage = "usage: orvadw-cli " + saved_window_usage(command) + "\n";
   std::string key;
   bool present = false;
   long long language = kEnglish;

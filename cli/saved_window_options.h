@@ -13,6 +13,10 @@ struct SavedWindowOptions {
   std::string path;  // the data file
 };
 
+// The command line of command for the usage lines:
+// "<command> --window settings|special|analog|esc PATH [--language 1-4, default 2 English]".
+std::string saved_window_usage(const std::string& command);
+
 // Takes the options and the path out of args; false with a message and the
 // usage line of command when anything is missing, unknown or left over.
 bool take_saved_window_options(std::vector<std::string>& args, const std::string& command,

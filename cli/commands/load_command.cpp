@@ -70,7 +70,7 @@ int run_load(CliContext& context) {
 
 CliCommandRegistration reg{{
     "load",
-    "load --window settings|special|analog|esc PATH [--language 1-4, default 2 English]",
+    saved_window_usage("load"),
     "Loads a window's data file and prints its values as \"key = value unit\" lines.",
     run_load,
 }};

@@ -116,7 +116,7 @@ int run_save(CliContext& context) {
 
 CliCommandRegistration reg{{
     "save",
-    "save --window settings|special|analog|esc PATH [--language 1-4, default 2 English]",
+    saved_window_usage("save"),
     "Reads a window's blocks from the instrument and writes them to a data file as the window saves them.",
     run_save,
 }};
