@@ -1,6 +1,5 @@
 #include "cli/window_block_options.h"
 
-#include <algorithm>
 #include <ostream>
 
 #include "cli/arguments.h"
@@ -21,14 +20,13 @@ bool take_window_block_options(std::vector<std::string>& args, const char* comma
     err << "orvadw-cli " << command << ": --window " << window_choice_text() << " is needed\n";
     return false;
   }
-  long long block = -1;
+  long long block = -1;  // stays negative when --block is missing
   long long language = kEnglish;
-  bool have_block = std::find(args.begin(), args.end(), "--block") != args.end();
   if (!take_integer_option(args, "--block", block, err) ||
       !take_integer_option(args, "--language", language, err)) {
     return false;
   }
-  if (!have_block || block < 0 || block > 0xFFFFFFFFLL) {
+  if (block < 0 || block > 0xFFFFFFFFLL) {
     err << "orvadw-cli " << command
         << ": --block ADDR is needed (a register address such as 0x1000)\n";
     return false;

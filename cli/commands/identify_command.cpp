@@ -29,8 +29,8 @@ constexpr IdentLine kLines[] = {
 
 int run_identify(CliContext& context) {
   if (!context.args.empty()) {
-    context.err << "orvadw-cli: identify takes no arguments\nusage: orvadw-cli identify\n";
-    return 2;
+    context.err << "orvadw-cli: identify takes no arguments\n";
+    return bad_usage(context.err, "identify");
   }
   WindowTable window;
   if (!find_window("identification", kEnglish, window)) {

@@ -14,8 +14,8 @@ namespace {
 constexpr const char* kUsage = "text ID [INDEX] [--language 1-4]";
 
 int usage_error(CliContext& context, const std::string& why) {
-  context.err << "orvadw-cli: text: " << why << "\nusage: orvadw-cli " << kUsage << "\n";
-  return 2;
+  context.err << "orvadw-cli: text: " << why << "\n";
+  return bad_usage(context.err, kUsage);
 }
 
 // A whole number within [low, high]; false for anything else.
