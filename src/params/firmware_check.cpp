@@ -1,18 +1,9 @@
 #include "params/firmware_check.h"
 
 #include "base/text_table.h"
+#include "params/value_format.h"
 
 namespace orvadw {
-
-std::string leading_characters(std::string_view text, std::size_t count) {
-  std::size_t end = 0;
-  for (std::size_t taken = 0; taken < count && end < text.size(); ++taken) {
-    ++end;
-    // Continuation bytes belong to the character just started.
-    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
-  }
-  return std::string(text.substr(0, end));
-}
 
 FirmwareCheck check_firmware(std::string_view version, std::string_view software_text,
                              std::string_view key, bool check_enabled, int language) {

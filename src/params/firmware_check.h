@@ -25,7 +25,4 @@ struct FirmwareCheck {
 FirmwareCheck check_firmware(std::string_view version, std::string_view software_text,
                              std::string_view key, bool check_enabled, int language);
 
-// The first count characters of a UTF-8 text (fewer when it is shorter).
-std::string leading_characters(std::string_view text, std::size_t count);
-
 }  // namespace orvadw

@@ -55,7 +55,7 @@ void NumberText::reformat() {
     }
     case 's':
       if (maximum_ > 0 && static_cast<double>(text_.size()) > maximum_) {
-        text_ = cut_utf8(text_, static_cast<std::size_t>(maximum_));
+        text_ = leading_characters(text_, static_cast<std::size_t>(maximum_));
       }
       break;
     default:
@@ -82,18 +82,6 @@ bool NumberText::finish_edit() {
   if (!guard) reformat();
   if (read_only_redirect) return false;
   return apply_limits();
-}
-
-std::string NumberText::cut_utf8(const std::string& text, std::size_t characters) {
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    // A character starts at every byte that is not a UTF-8 continuation byte.
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-      if (count == characters) return text.substr(0, i);
-      ++count;
-    }
-  }
-  return text;
 }
 
 int SpinNumber::set_format(double minimum, double maximum, int setting1, int setting2,

@@ -3,7 +3,6 @@
 // the widget shows text() and hands over what the user typed; on focus loss it
 // calls finish_edit() and beeps when that reports a limit. Numbers are written
 // and read in the C locale whatever the user's locale.
-#include <cstddef>
 #include <string>
 
 namespace orvadw {
@@ -47,8 +46,6 @@ class NumberText {
   // Digit count of an "h" format: the number between its first and last
   // characters ("%4h" -> 4); a format shorter than 3 characters gives 4.
   static int hex_digit_count(const std::string& format);
-  // The first `characters` UTF-8 characters of text.
-  static std::string cut_utf8(const std::string& text, std::size_t characters);
 
  private:
   void reformat();

@@ -121,6 +121,16 @@ std::string hex_text(double value, int min_digits) {
   return "0x" + c_format("%0*llX", min_digits, v);
 }
 
+std::string leading_characters(std::string_view text, std::size_t count) {
+  std::size_t end = 0;
+  for (std::size_t taken = 0; taken < count && end < text.size(); ++taken) {
+    ++end;
+    // Continuation bytes belong to the character just started.
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+  }
+  return std::string(text.substr(0, end));
+}
+
 long long text_as_integer(std::string_view text) {
   std::string digits;
   digits.reserve(text.size());

@@ -1,9 +1,10 @@
 #pragma once
-// Number formatting and reading for field values. Everything here works in
-// the C locale, so that a value is written "27.9" (and sent as 279) whatever
-// locale the user runs under. Formats come from descriptor tables or from
-// callers; anything that is not one plain floating conversion is never handed
-// to printf.
+// Number formatting and reading for field values, and the cut of their texts
+// to a character count. Everything here works in the C locale, so that a
+// value is written "27.9" (and sent as 279) whatever locale the user runs
+// under. Formats come from descriptor tables or from callers; anything that
+// is not one plain floating conversion is never handed to printf.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -41,6 +42,10 @@ double read_hex(std::string_view text);
 // zero-padded to min_digits (at most 16). Values outside 0..0xFFFFFFFF are
 // pulled to that range, NaN is 0.
 std::string hex_text(double value, int min_digits = 0);
+
+// The first count characters of a UTF-8 text (fewer when it is shorter);
+// never half of a character.
+std::string leading_characters(std::string_view text, std::size_t count);
 
 // The text with every "." removed, read as a decimal integer; unreadable
 // text is 0 and out-of-range text saturates.

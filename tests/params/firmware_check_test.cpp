@@ -6,6 +6,7 @@
 
 #include "base/program_identity.h"
 #include "base/text_table.h"
+#include "params/value_format.h"
 
 namespace orvadw {
 namespace {
