@@ -2,7 +2,8 @@
 
 #include <cctype>
 #include <clocale>
-#include <cstdio>
+
+#include "tests/support/hex_bytes.h"
 
 namespace orvadw::test {
 
@@ -19,14 +20,7 @@ std::vector<std::uint8_t> bytes_from_hex(const std::string& hex) {
 }
 
 std::string hex_of(std::span<const std::uint8_t> bytes) {
-  std::string out;
-  char buf[4];
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    std::snprintf(buf, sizeof buf, "%02X", bytes[i]);
-    if (i) out.push_back(' ');
-    out += buf;
-  }
-  return out;
+  return hex(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
 }
 
 ProcessLocale::ProcessLocale(const char* name) {

@@ -9,7 +9,7 @@ namespace orvadw::test {
 
 // "00 0A ff" or "000aff" -> bytes.
 std::vector<std::uint8_t> bytes_from_hex(const std::string& hex);
-// Bytes -> "00 0A FF".
+// Bytes -> "00 0A FF" (test::hex over any run of bytes).
 std::string hex_of(std::span<const std::uint8_t> bytes);
 
 // Switches the process locale (LC_ALL) for its lifetime, as the Qt
