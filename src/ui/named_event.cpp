@@ -33,34 +33,31 @@ const NamedEvent* NamedEvent::as(const QEvent* event, const QString& name) {
 
 namespace {
 
-bool post(QObject* target, const QString& name, NamedEvent* (*make)(int, qint64, qint64, const QString&),
-          qint64 wparam, qint64 lparam, const QString& text) {
-  if (target == nullptr) return false;
-  const int type = NamedMessageRegistry::id(name);
-  if (type == 0) return false;
-  QCoreApplication::postEvent(target, make(type, wparam, lparam, text));
-  return true;
-}
-
-NamedEvent* make_plain(int type, qint64 w, qint64 l, const QString&) { return new NamedEvent(type, w, l); }
-NamedEvent* make_text(int type, qint64 w, qint64 l, const QString& text) {
-  return new NamedEvent(type, w, l, text);
+// The event type a message to target goes with; 0 when there is no target
+// or the name cannot be registered.
+int delivery_type(const QObject* target, const QString& name) {
+  return target == nullptr ? 0 : NamedMessageRegistry::id(name);
 }
 
 }  // namespace
 
 bool post_named(QObject* target, const QString& name, qint64 wparam, qint64 lparam) {
-  return post(target, name, make_plain, wparam, lparam, QString());
+  const int type = delivery_type(target, name);
+  if (type == 0) return false;
+  QCoreApplication::postEvent(target, new NamedEvent(type, wparam, lparam));
+  return true;
 }
 
 bool post_named(QObject* target, const QString& name, qint64 wparam, qint64 lparam,
                 const QString& text) {
-  return post(target, name, make_text, wparam, lparam, text);
+  const int type = delivery_type(target, name);
+  if (type == 0) return false;
+  QCoreApplication::postEvent(target, new NamedEvent(type, wparam, lparam, text));
+  return true;
 }
 
 bool send_named(QObject* target, const QString& name, qint64 wparam, qint64 lparam) {
-  if (target == nullptr) return false;
-  const int type = NamedMessageRegistry::id(name);
+  const int type = delivery_type(target, name);
   if (type == 0) return false;
   NamedEvent event(type, wparam, lparam);
   return QCoreApplication::sendEvent(target, &event);
@@ -68,8 +65,7 @@ bool send_named(QObject* target, const QString& name, qint64 wparam, qint64 lpar
 
 bool send_named(QObject* target, const QString& name, qint64 wparam, qint64 lparam,
                 const QString& text) {
-  if (target == nullptr) return false;
-  const int type = NamedMessageRegistry::id(name);
+  const int type = delivery_type(target, name);
   if (type == 0) return false;
   NamedEvent event(type, wparam, lparam, text);
   return QCoreApplication::sendEvent(target, &event);
