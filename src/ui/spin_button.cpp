@@ -25,7 +25,6 @@ SpinButton::SpinButton(QWidget* parent) : QWidget(parent) {
   layout->addWidget(up_);
   layout->addWidget(down_);
   setFocusPolicy(Qt::NoFocus);
-  acceleration_ = {{0, 1}, {5, 2}, {5, 10}, {10, 100}};
 
   // pressed starts the hold; every click (the first and each auto-repeat)
   // makes one step.
@@ -46,7 +45,7 @@ void SpinButton::set_position(int position) { position_ = std::clamp(position, m
 int SpinButton::multiplier_after(qint64 held_ms) const {
   int multiplier = 1;
   qint64 threshold_ms = 0;
-  for (const Acceleration& step : acceleration_) {
+  for (const Acceleration& step : kAcceleration) {
     threshold_ms += static_cast<qint64>(step.after_seconds) * 1000;
     if (held_ms < threshold_ms) break;
     multiplier = step.multiplier;

@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
-#include <vector>
 
 class QToolButton;
 
@@ -32,11 +31,9 @@ class SpinButton : public QWidget {
   int position() const { return position_; }
   void set_position(int position);
 
-  // Steps of the table are cumulative: with {0 s x1, 5 s x2, 5 s x10,
-  // 10 s x100} a held arrow goes x2 after 5 s, x10 after 10 s, x100 after 20 s.
-  void set_acceleration(std::vector<Acceleration> table) { acceleration_ = std::move(table); }
-  const std::vector<Acceleration>& acceleration() const { return acceleration_; }
-  // The multiplier for an arrow held that many milliseconds.
+  // The multiplier for an arrow held that many milliseconds. The steps of
+  // the table {0 s x1, 5 s x2, 5 s x10, 10 s x100} are cumulative: a held
+  // arrow goes x2 after 5 s, x10 after 10 s, x100 after 20 s.
   int multiplier_after(qint64 held_ms) const;
 
   // One step up (+1) or down (-1) as if an arrow had just been pressed.
@@ -56,7 +53,7 @@ class SpinButton : public QWidget {
   int minimum_ = -100;
   int maximum_ = 100;
   int position_ = 0;
-  std::vector<Acceleration> acceleration_;
+  static constexpr Acceleration kAcceleration[] = {{0, 1}, {5, 2}, {5, 10}, {10, 100}};
   QElapsedTimer held_;
 };
 

@@ -38,8 +38,6 @@ int SpinField::set_format(double minimum, double maximum, int setting1, int sett
   const int rc = field_->set_format(minimum, maximum, setting1, setting2, format);
   if (rc != 0) return rc;
   step_ = SpinNumber::step_for_format(format);
-  button_->set_range(-100, 100);
-  button_->set_acceleration({{0, 1}, {5, 2}, {5, 10}, {10, 100}});
   return 0;
 }
 
