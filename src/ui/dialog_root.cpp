@@ -8,6 +8,7 @@
 
 #include "base/text_table.h"
 #include "files/configuration.h"
+#include "params/value_format.h"
 #include "ui/dialog_template_registry.h"
 #include "ui/message_service.h"
 #include "ui/window_title.h"
@@ -20,10 +21,9 @@ namespace {
 // to a sane integer range instead of trusting them.
 int to_int(double value, int fallback) {
   if (std::isnan(value)) return fallback;
-  constexpr double kLimit = 1 << 24;
-  if (value > kLimit) return static_cast<int>(kLimit);
-  if (value < -kLimit) return static_cast<int>(-kLimit);
-  return static_cast<int>(value);  // truncation toward zero, as integer settings are read
+  constexpr long long kLimit = 1 << 24;
+  // Truncation toward zero, as integer settings are read.
+  return static_cast<int>(saturate(value, -kLimit, kLimit));
 }
 
 }  // namespace
