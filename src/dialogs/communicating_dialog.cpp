@@ -63,9 +63,7 @@ void CommunicatingDialog::construct(int file_kind, int start_mode) {
   jbus_number_ = link.jbus_number;
 
   fields_ = std::make_unique<ParameterFieldList>(language(), 0);
-  for (const ParameterDescriptor& row : identification_table()) fields_->add(row);
-  fields_->normalise();
-  fields_->commit();
+  add_fields(identification_table());
 
   FileServiceHooks hooks;
   hooks.show_error = [this](const std::string& message, int caption_id) {
@@ -118,13 +116,9 @@ ParameterField* CommunicatingDialog::identification_field(int control_id) {
 }
 
 std::string CommunicatingDialog::identification_text(int control_id) const {
-  for (const ParameterField& field : *fields_) {
-    if (field.descriptor().control_id == control_id &&
-        field.descriptor().block_address == block::kIdentification) {
-      return field.value_text();
-    }
-  }
-  return {};
+  const ParameterField* field =
+      const_cast<CommunicatingDialog*>(this)->identification_field(control_id);
+  return field != nullptr ? field->value_text() : std::string();
 }
 
 int CommunicatingDialog::add_page(int template_id, int title_text_id) {
