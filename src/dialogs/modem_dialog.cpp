@@ -54,17 +54,16 @@ QString as_log_text(const QString& report) {
 }  // namespace
 
 ModemSettings ModemSettings::read(const SettingsStore& store) {
-  ModemSettings s;
   // A path-less store answers "" for texts; the defaults still hold then.
-  const bool stored = !store.path().empty();
+  auto text = [&store](std::string_view key) {
+    const std::string fallback = text_default(key);
+    return store.path().empty() ? fallback : store.read_text(config::kModem, key, fallback);
+  };
+  ModemSettings s;
   s.numerotation = static_cast<int>(store.read_number(config::kModem, config::kNumerotation, 0));
   s.telephone_number = store.read_text(config::kModem, config::kTelefonNumber, "");
-  s.init_string = stored ? store.read_text(config::kModem, config::kInitialisationString,
-                                           text_default(config::kInitialisationString))
-                         : text_default(config::kInitialisationString);
-  s.disconnect_string = stored ? store.read_text(config::kModem, config::kDisconnectString,
-                                                 text_default(config::kDisconnectString))
-                               : text_default(config::kDisconnectString);
+  s.init_string = text(config::kInitialisationString);
+  s.disconnect_string = text(config::kDisconnectString);
   return s;
 }
 
@@ -72,9 +71,7 @@ ModemDialog::ModemDialog(JBusMaster* master, QWidget* parent, int mode)
     : CommunicatingDialog(kTemplateId, master, -1, kModeFromInstrument, parent),
       mode_(mode),
       session_(std::make_unique<ModemSession>()) {
-  (void)template_registered;
-  close_timer_.setSingleShot(true);
-  connect(&close_timer_, &QTimer::timeout, this, [this] { done(close_result_); });
+  construct();
 }
 
 ModemDialog::ModemDialog(JBusMaster* master, QWidget* parent, int mode,
@@ -82,6 +79,10 @@ ModemDialog::ModemDialog(JBusMaster* master, QWidget* parent, int mode,
     : CommunicatingDialog(kTemplateId, master, -1, kModeFromInstrument, parent, configuration_path),
       mode_(mode),
       session_(std::make_unique<ModemSession>()) {
+  construct();
+}
+
+void ModemDialog::construct() {
   (void)template_registered;
   close_timer_.setSingleShot(true);
   connect(&close_timer_, &QTimer::timeout, this, [this] { done(close_result_); });
@@ -117,13 +118,13 @@ void ModemDialog::init_dialog() {
     connect(cancel, &QAbstractButton::clicked, this, [this] { done(Rejected); });
   }
 
-  const ModemSettings settings_read = ModemSettings::read(settings());
-  const std::string dial_command =
-      modem_dial_command(settings_read.numerotation, settings_read.telephone_number);
+  modem_settings_ = ModemSettings::read(settings());
   if (mode_ == kConnectMode) {
     set_title_id(kConnectTitleId);
+    const std::string dial_command =
+        modem_dial_command(modem_settings_.numerotation, modem_settings_.telephone_number);
     const int rc = session_->dial(&target_, master(), language(), port_number(), baud_index(),
-                                  modem_init_command(settings_read.init_string), dial_command,
+                                  modem_init_command(modem_settings_.init_string), dial_command,
                                   'N', 8, 1);
     if (rc != 0) {
       show_error(kCannotOpenPortId, kErrorId);
@@ -147,9 +148,8 @@ void ModemDialog::init_dialog() {
 }
 
 int ModemDialog::start_hang_up(bool& modem_connected) {
-  const ModemSettings settings_read = ModemSettings::read(settings());
   return session_->hang_up(&target_, master(), modem_connected, language(), port_number(),
-                           baud_index(), modem_hang_up_command(settings_read.disconnect_string),
+                           baud_index(), modem_hang_up_command(modem_settings_.disconnect_string),
                            'N', 8, 1);
 }
 

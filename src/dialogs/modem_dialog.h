@@ -77,6 +77,7 @@ class ModemDialog : public CommunicatingDialog {
   void timerEvent(QTimerEvent* event) override;
 
  private:
+  void construct();
   void on_report(int code, const QString& text);
   void append_log(const QString& text);
   void stop_progress_timer();
@@ -91,6 +92,8 @@ class ModemDialog : public CommunicatingDialog {
   void shut_down();
 
   int mode_;
+  // Read once when the window starts; a failed dial hangs up with the same.
+  ModemSettings modem_settings_;
   std::unique_ptr<ModemSession> session_;
   QPointer<QPlainTextEdit> log_;
   QPointer<QProgressBar> progress_;
