@@ -152,6 +152,10 @@ int RecordFileSession::read_identification(const std::string& path, FileHeader& 
     open_ = true;
   }
   if (read_open_header() != 0) return -1;
+  return identify_open_file(header);
+}
+
+int RecordFileSession::identify_open_file(FileHeader& header) {
   parse_header_text(file_header_text_, header);
   header.record_count = file_.record_count();
   header.save_time = file_save_time_;
@@ -170,8 +174,8 @@ int RecordFileSession::load_record(std::string& path, int index, int register_co
     int count = 0;
     std::string text;
     if (open_for_reading(path, count, text) != 0) return -1;
-    // read_identification reports a file without records itself.
-    if (read_identification(path, identification_) != 0) return -1;
+    // The header was just read; a file without records is reported here.
+    if (identify_open_file(identification_) != 0) return -1;
   }
   std::vector<std::uint8_t> record;
   if (file_.read_record(index, record) != 0) return -1;

@@ -94,6 +94,8 @@ class RecordFileSession {
   int write_new_file(const std::string& path, std::span<const std::uint8_t> bytes);
   int append_to_file(const std::string& path, std::span<const std::uint8_t> bytes);
   int read_open_header();
+  // The identification steps of read_identification on the header last read.
+  int identify_open_file(FileHeader& header);
 
   int language_;
   FileServiceHooks hooks_;
