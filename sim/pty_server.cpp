@@ -11,6 +11,8 @@
 #include <climits>
 #include <cstring>
 
+#include "link/posix_serial_port.h"
+
 namespace orvadw::sim {
 
 namespace {
@@ -25,22 +27,6 @@ constexpr std::size_t kMaxQueued = 64 * 1024;
 constexpr auto kIdleRecheck = std::chrono::milliseconds(20);
 
 std::string errno_text(const std::string& what) { return what + ": " + std::strerror(errno); }
-
-speed_t speed_constant(int baud) {
-  switch (baud) {
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return B9600;
-  }
-}
 
 }  // namespace
 
@@ -94,7 +80,10 @@ int PtyServer::open(std::string& error) {
   if (::tcgetattr(slave, &tio) == 0) {
     ::cfmakeraw(&tio);
     tio.c_cflag |= CLOCAL | CREAD;
-    ::cfsetspeed(&tio, speed_constant(options_.baud));
+    // A pace the termios table lacks (or none) shows as 9600.
+    speed_t speed = B9600;
+    PosixSerialPort::speed_constant(options_.baud, &speed);
+    ::cfsetspeed(&tio, speed);
     ::tcsetattr(slave, TCSANOW, &tio);
   }
   ::close(slave);

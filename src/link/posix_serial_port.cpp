@@ -37,16 +37,6 @@ constexpr SpeedEntry kSpeeds[] = {
     {57600, B57600}, {115200, B115200},
 };
 
-bool speed_for(int baud, speed_t* speed) {
-  for (const SpeedEntry& e : kSpeeds) {
-    if (e.baud == baud) {
-      *speed = e.speed;
-      return true;
-    }
-  }
-  return false;
-}
-
 // Parity letter to the code the dump shows: 0 none, 1 odd, 2 even, 3 mark, 4 space.
 int parity_code_for(char letter) {
   switch (std::toupper(static_cast<unsigned char>(letter))) {
@@ -71,6 +61,16 @@ bool is_pty_slave(int fd) {
 }
 
 }  // namespace
+
+bool PosixSerialPort::speed_constant(int baud, speed_t* speed) {
+  for (const SpeedEntry& e : kSpeeds) {
+    if (e.baud == baud) {
+      *speed = e.speed;
+      return true;
+    }
+  }
+  return false;
+}
 
 int PosixSerialPort::map_errno(int error, bool setting_speed) {
   switch (error) {
@@ -187,7 +187,7 @@ std::string PosixSerialPort::error_text() const {
 int PosixSerialPort::set_line(int baud, char parity, int data_bits, int stop_bits) {
   speed_t speed;
   // The table ends at 115200: faster lines are refused here too.
-  if (!speed_for(baud, &speed)) return fail(result::kInvalidBaud);
+  if (!speed_constant(baud, &speed)) return fail(result::kInvalidBaud);
   const int parity_code = parity_code_for(parity);
   if (parity_code < 0) return fail(result::kInvalidParity);
   if (stop_bits != 1 && stop_bits != 2) return fail(result::kInvalidStopBits);
@@ -244,7 +244,7 @@ int PosixSerialPort::apply_termios() {
   t.c_cc[VMIN] = 1;
   t.c_cc[VTIME] = 0;
   speed_t speed = B9600;
-  speed_for(baud_, &speed);
+  speed_constant(baud_, &speed);
   ::cfsetispeed(&t, speed);
   ::cfsetospeed(&t, speed);
   if (::tcsetattr(fd, TCSANOW, &t) != 0) {

@@ -6,6 +6,8 @@
 // few system calls rather than two a byte. Works on USB adapters, on-board
 // UARTs, rfcomm Bluetooth ports and pseudo-terminals (where the modem lines,
 // parity and data bits do not exist; that is tolerated).
+#include <termios.h>
+
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -65,6 +67,8 @@ class PosixSerialPort : public SerialPort {
 
   // Maps an errno value of open/ioctl to a port result code.
   static int map_errno(int error, bool setting_speed = false);
+  // The termios constant of a speed in baud; false when termios has none.
+  static bool speed_constant(int baud, speed_t* speed);
 
  private:
   int open_device(int baud, char parity, int data_bits, int stop_bits);
