@@ -20,11 +20,6 @@ void FaultInjector::reset(const FaultOptions& options) {
   counters_ = {};
 }
 
-FaultOptions FaultInjector::options() const {
-  std::lock_guard lock(mutex_);
-  return options_;
-}
-
 FaultCounters FaultInjector::counters() const {
   std::lock_guard lock(mutex_);
   return counters_;

@@ -34,7 +34,6 @@ class FaultInjector {
   // the seed changes, so that switching a fault on and off keeps the run's
   // sequence.
   void set_options(const FaultOptions& options);
-  FaultOptions options() const;
   // Starts over: these options, the generator from their seed, no counts.
   void reset(const FaultOptions& options);
 
