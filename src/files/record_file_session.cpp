@@ -159,11 +159,17 @@ int RecordFileSession::identify_open_file(FileHeader& header) {
   parse_header_text(file_header_text_, header);
   header.record_count = file_.record_count();
   header.save_time = file_save_time_;
+  // A refused file is closed: left open, the next load of the same path
+  // would read its records without asking again.
   if (header.record_count <= 0) {
     show_incorrect_file();
+    close_file();
     return -1;
   }
-  if (hooks_.check_firmware && hooks_.check_firmware(header.software_version) != 0) return -1;
+  if (hooks_.check_firmware && hooks_.check_firmware(header.software_version) != 0) {
+    close_file();
+    return -1;
+  }
   if (hooks_.apply_identification) hooks_.apply_identification(header);
   return 0;
 }

@@ -72,7 +72,8 @@ class RecordFileSession {
                   std::vector<std::uint8_t>& bytes);
 
   // Reads the file's header into header (lines the file lacks keep their
-  // values), checks the firmware and applies the identification. 0 or -1.
+  // values), checks the firmware and applies the identification. 0 or -1; a
+  // file it refuses is left closed.
   int read_identification(const std::string& path, FileHeader& header);
 
   void close_file();

@@ -206,6 +206,42 @@ TEST_F(RecordFileSessionTest, LoadingOpensTheFileAndReadsItsIdentification) {
   EXPECT_EQ(session.identification().window_title, "Réglages");
 }
 
+// A refused file must not stay open: the next load of the same path would
+// otherwise read its records without asking again.
+TEST_F(RecordFileSessionTest, ARefusedFileIsNotLoadedOnASecondTry) {
+  const std::string foreign = dir.file("refused.eta");
+  write_file_bytes(foreign,
+                   FileBytes()
+                       .header("01/01/2001 - 00:00:00\n", "t\nn\n1\n1\n1\n1\n09-11-00\nold\n")
+                       .record({1, 2}, 1)
+                       .bytes());
+  std::string path = foreign;
+  Bytes got{0xEE};
+  EXPECT_EQ(session.load_record(path, 0, 1, got), -1);
+  EXPECT_FALSE(session.is_open());
+  EXPECT_EQ(session.load_record(path, 0, 1, got), -1);
+  EXPECT_EQ(checked_versions, (std::vector<std::string>{"09-11-00", "09-11-00"}));
+  EXPECT_EQ(got, (Bytes{0xEE}));
+
+  FileHeader h;
+  EXPECT_EQ(session.read_identification(foreign, h), -1);
+  EXPECT_FALSE(session.is_open());
+  EXPECT_EQ(session.load_record(path, 0, 1, got), -1);
+  EXPECT_EQ(checked_versions.size(), 4U);
+  EXPECT_EQ(got, (Bytes{0xEE}));
+  EXPECT_TRUE(applied.empty());
+
+  // A file without records is refused the same way.
+  const std::string empty = dir.file("norecords.eta");
+  write_file_bytes(empty, FileBytes().header("01/01/2001 - 00:00:00\n", "t\n").bytes());
+  path = empty;
+  EXPECT_EQ(session.load_record(path, 0, 0, got), -1);
+  EXPECT_FALSE(session.is_open());
+  EXPECT_EQ(session.load_record(path, 0, 0, got), -1);
+  ASSERT_EQ(shown.size(), 2U);
+  EXPECT_EQ(shown[1].message, "Incorrect File");
+}
+
 TEST_F(RecordFileSessionTest, ReadIdentificationRules) {
   FileHeader h;
   EXPECT_EQ(session.read_identification("", h), -1);
