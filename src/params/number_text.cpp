@@ -31,10 +31,7 @@ void NumberText::set_number(double value) {
 }
 
 double NumberText::number() const {
-  if (kind() == 'h' && text_.size() >= 2 && text_[0] == '0' && (text_[1] == 'x' || text_[1] == 'X')) {
-    return read_hex(text_);
-  }
-  return read_number(text_);
+  return kind() == 'h' ? read_hex_or_number(text_) : read_number(text_);
 }
 
 int NumberText::hex_digit_count(const std::string& format) {
@@ -47,12 +44,9 @@ void NumberText::reformat() {
     case 'f':
       text_ = format_float(format_, number());
       break;
-    case 'h': {
-      bool hex = text_.size() >= 2 && text_[0] == '0' && (text_[1] == 'x' || text_[1] == 'X');
-      double value = hex ? read_hex(text_) : read_number(text_);
-      text_ = hex_text(value, hex_digit_count(format_));
+    case 'h':
+      text_ = hex_text(read_hex_or_number(text_), hex_digit_count(format_));
       break;
-    }
     case 's':
       if (maximum_ > 0 && static_cast<double>(text_.size()) > maximum_) {
         text_ = leading_characters(text_, static_cast<std::size_t>(maximum_));

@@ -174,8 +174,7 @@ void ParameterField::show_initial_text() {
     return;
   }
   if (k == 'h') {
-    bool hex = initial.size() >= 2 && initial[0] == '0' && (initial[1] == 'x' || initial[1] == 'X');
-    set_number(hex ? read_hex(initial) : read_number(initial));
+    set_number(read_hex_or_number(initial));
     return;
   }
   set_text(initial);
@@ -290,7 +289,7 @@ int ParameterField::set_number(double value, ChangeOrigin origin) {
       }
       break;
     case ValueControl::kStaticText:
-      static_text_ = hex ? hex_text(value) : print_number(value);
+      static_text_ = print_number(value);
       list_index_ = -1;
       break;
     case ValueControl::kChoice:

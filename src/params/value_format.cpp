@@ -114,6 +114,11 @@ double read_hex(std::string_view text) {
   return any ? value : 0.0;
 }
 
+double read_hex_or_number(std::string_view text) {
+  const bool hex = text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  return hex ? read_hex(text) : read_number(text);
+}
+
 std::string hex_text(double value, int min_digits) {
   if (min_digits < 0) min_digits = 0;
   if (min_digits > 16) min_digits = 16;

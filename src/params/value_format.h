@@ -38,6 +38,9 @@ int auto_digits(std::string_view format);
 double read_number(std::string_view text);
 // Hexadecimal text with or without a leading "0x"; unreadable text is 0.
 double read_hex(std::string_view text);
+// How a hexadecimal field reads its text: starting with "0x" (or "0X"), the
+// rest as hexadecimal; otherwise as a number, as read_number.
+double read_hex_or_number(std::string_view text);
 // "0x" and the upper-case hexadecimal digits of the value's integer part,
 // zero-padded to min_digits (at most 16). Values outside 0..0xFFFFFFFF are
 // pulled to that range, NaN is 0.
