@@ -67,8 +67,7 @@ void CommunicatingDialog::construct(int file_kind, int start_mode) {
 
   FileServiceHooks hooks;
   hooks.show_error = [this](const std::string& message, int caption_id) {
-    message_service().show(this, QString::fromStdString(message), text_of(caption_id),
-                           MessageService::Icon::Error);
+    show_error_text(QString::fromStdString(message), caption_id);
   };
   hooks.choose_save_path = [this]() {
     return choose_save_path(default_extension(), file_filter(), {});
@@ -415,8 +414,7 @@ int CommunicatingDialog::check_firmware(const std::string& software_version) {
       software_version, software_text, program_version_key(), firmware_check_, language());
   if (verdict.accepted) return 0;
   show_progress(false);
-  message_service().show(this, QString::fromStdString(verdict.message), text_of(verdict.caption_id),
-                         MessageService::Icon::Error);
+  show_error_text(QString::fromStdString(verdict.message), verdict.caption_id);
   return -1;
 }
 
@@ -528,8 +526,8 @@ void CommunicatingDialog::remember_folder(const std::string& path) {
 }
 
 void CommunicatingDialog::show_file_error(int error_number) {
-  message_service().show(this, QString::fromStdString(file_error_message(error_number, language())),
-                         text_of(kErrorCaptionId), MessageService::Icon::Error);
+  show_error_text(QString::fromStdString(file_error_message(error_number, language())),
+                  kErrorCaptionId);
 }
 
 }  // namespace orvadw

@@ -88,13 +88,15 @@ MessageService& DialogRoot::message_service() const {
 }
 
 void DialogRoot::show_error(int message_id, int caption_id) {
-  message_service().show(this, text_of(message_id), text_of(caption_id),
-                         MessageService::Icon::Error);
+  show_error_text(text_of(message_id), caption_id);
 }
 
 void DialogRoot::show_error(int message_id, const QString& extra, int caption_id) {
-  message_service().show(this, text_of(message_id) + extra, text_of(caption_id),
-                         MessageService::Icon::Error);
+  show_error_text(text_of(message_id) + extra, caption_id);
+}
+
+void DialogRoot::show_error_text(const QString& text, int caption_id) {
+  message_service().show(this, text, text_of(caption_id), MessageService::Icon::Error);
 }
 
 int DialogRoot::ask(int message_id, const QString& extra, int caption_id) {

@@ -57,6 +57,8 @@ class DialogRoot : public QDialog {
   // Message boxes by text id.
   void show_error(int message_id, int caption_id);
   void show_error(int message_id, const QString& extra, int caption_id);
+  // A message already put together (a refusal, a file error) in the same box.
+  void show_error_text(const QString& text, int caption_id);
   // MessageService::kYes or kNo.
   int ask(int message_id, const QString& extra, int caption_id);
   // A service for this dialog only (not owned); nullptr uses the installed one.
