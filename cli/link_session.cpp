@@ -9,6 +9,7 @@
 #include "base/c_locale.h"
 #include "base/ini_file.h"
 #include "base/result_codes.h"
+#include "files/config_keys.h"
 #include "link/port_map.h"
 
 namespace orvadw::cli {
@@ -76,7 +77,7 @@ int LinkSession::open(const GlobalOptions& options, std::ostream& err) {
     port_text = *options.port;
   } else if (options.config) {
     // The windows keep the port 0-based in section Com.
-    const auto saved = IniFile(*options.config).read("Com", "Port");
+    const auto saved = IniFile(*options.config).read(config::kCom, config::kPort);
     if (saved) {
       const double value = c_atof(*saved);
       if (value >= 0 && value < kMaxCom && std::floor(value) == value) {
