@@ -26,6 +26,16 @@ const std::array<const TextRow*, kLastId + 1>& rows_by_id() {
   return index;
 }
 
+// The strings of an id in a language; nullptr for an unused id or a language
+// without a column (below 1 a damaged setting, above 4 unknown).
+const std::vector<std::string_view>* strings_of(int id, int language) {
+  if (language < 1 || language > TextTable::language_count() || id < kFirstId || id > kLastId) {
+    return nullptr;
+  }
+  const TextRow* row = rows_by_id()[id];
+  return row == nullptr ? nullptr : row->in(language);
+}
+
 void fill(std::vector<std::string>& out, int id, int language) {
   out.clear();
   if (language > TextTable::language_count()) {
@@ -33,16 +43,9 @@ void fill(std::vector<std::string>& out, int id, int language) {
     out.emplace_back();
     return;
   }
-  // Below 1 there is no column to read: treated like an unused id.
-  if (language < 1 || id < kFirstId || id > kLastId) return;
-  const TextRow* row = rows_by_id()[id];
-  if (row == nullptr) return;
-  for (std::string_view s : *row->in(language)) out.emplace_back(s);
-}
-
-std::string item(const std::vector<std::string>& list, int index) {
-  if (index < 0 || static_cast<std::size_t>(index) >= list.size()) return {};
-  return list[static_cast<std::size_t>(index)];
+  if (const auto* strings = strings_of(id, language)) {
+    for (std::string_view s : *strings) out.emplace_back(s);
+  }
 }
 
 }  // namespace
@@ -56,7 +59,7 @@ const std::vector<std::string>& TextTable::lookup(int id, int language) {
 
 std::string TextTable::text(int id) { return text(id, 0); }
 
-std::string TextTable::text(int id, int index) { return item(lookup(id, language_), index); }
+std::string TextTable::text(int id, int index) { return text_of(id, index, language_); }
 
 std::vector<std::string> text_list(int id, int language) {
   std::vector<std::string> out;
@@ -67,7 +70,10 @@ std::vector<std::string> text_list(int id, int language) {
 std::string text_of(int id, int language) { return text_of(id, 0, language); }
 
 std::string text_of(int id, int index, int language) {
-  return item(text_list(id, language), index);
+  // One string of the row, without copying the whole list first.
+  const auto* strings = strings_of(id, language);
+  if (strings == nullptr || index < 0 || static_cast<std::size_t>(index) >= strings->size()) return {};
+  return std::string((*strings)[static_cast<std::size_t>(index)]);
 }
 
 std::vector<int> text_table_ids() {
