@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "base/program_folder.h"
 #include "base/program_identity.h"
 #include "files/config_keys.h"
+#include "files/save_path.h"
 #include "files/settings_store.h"
 
 namespace orvadw {
@@ -140,8 +140,7 @@ int Configuration::load_configuration(const std::string& handed_over_path) {
 
   if (startup.read_text(config::kLogo, config::kLogoKey, "") == config::kLogoShown) {
     logo_available_ = true;
-  } else if (std::FILE* logo = std::fopen((program_folder_ + std::string(config::kLogoFileName)).c_str(), "rb")) {
-    std::fclose(logo);
+  } else if (file_exists_for_reading(program_folder_ + std::string(config::kLogoFileName))) {
     startup.write_text(config::kLogo, config::kLogoKey, config::kLogoShown);
     logo_available_ = true;
   } else {
