@@ -4,8 +4,6 @@
 // result code and its meaning, and bad command lines never reach the wire.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -15,7 +13,9 @@
 #include "sim/sim_bus.h"
 #include "sim/simulated_instrument.h"
 #include "support/instrument_cli_test.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/hex_bytes.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/text_lines.h"
 
 namespace orvadw::cli {
@@ -187,11 +187,10 @@ TEST_F(LinkCommandsTest, MissingPortsGiveTheCodeAndTheReason) {
 }
 
 TEST_F(LinkCommandsTest, ConfigurationPortsSectionNamesTheDevice) {
-  const std::string path = ::testing::TempDir() + "/link_commands_" + name_ + ".cfg";
-  {
-    std::ofstream file(path);
-    file << "[Com]\nPort=5.000000\n[Ports]\nCOM6=" << sim::SimBus::device(name_) << "\n";
-  }
+  const test::TempDir folder("orvadw-link-commands");
+  const std::string path = folder.file("ports.cfg");
+  ASSERT_TRUE(
+      test::write_file(path, "[Com]\nPort=5.000000\n[Ports]\nCOM6=" + sim::SimBus::device(name_) + "\n"));
   const Run by_number =
       capture_cli({"--config", path, "--port", "6", "--baud-index", "7", "read", "0x100", "2"});
   ASSERT_EQ(by_number.status, 0) << by_number.err;
@@ -200,7 +199,6 @@ TEST_F(LinkCommandsTest, ConfigurationPortsSectionNamesTheDevice) {
   const Run saved = capture_cli({"--config", path, "--baud-index", "7", "read", "0x1000", "1"});
   ASSERT_EQ(saved.status, 0) << saved.err;
   EXPECT_EQ(saved.out, hex(instrument_->registers(0x1000, 1)) + "\n");
-  std::remove(path.c_str());
   PortMap::instance().set_device(6, "");
 }
 

@@ -7,7 +7,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -199,12 +198,7 @@ TEST_F(SaveLoadTest, LoadRefusesBadFiles) {
   EXPECT_NE(missing.err.find(text_of(77, kEnglish)), std::string::npos) << missing.err;
 
   const std::string garbage = path("garbage.eta");
-  {
-    std::FILE* f = std::fopen(garbage.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fputs("not a record file at all\n", f);
-    std::fclose(f);
-  }
+  ASSERT_TRUE(test::write_file(garbage, "not a record file at all\n"));
   const Run bad = capture_cli({"load", "--window", "settings", garbage});
   EXPECT_NE(bad.status, 0);
   EXPECT_NE(bad.err.find("Incorrect File"), std::string::npos) << bad.err;
