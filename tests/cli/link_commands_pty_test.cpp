@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/cli_run.h"
 #include "tests/support/bin_dir.h"
 #include "tests/support/child_process.h"
 #include "tests/support/sim_process.h"
@@ -18,17 +19,12 @@
 namespace {
 
 using orvadw::test::ChildProcess;
+using orvadw::test::CliRun;
 using orvadw::test::lines_of;
 using orvadw::test::program_path;
 using orvadw::test::SimProcess;
 using Clock = ChildProcess::Clock;
 using namespace std::chrono_literals;
-
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
 
 class LinkCommandsPtyTest : public ::testing::Test {
  protected:
