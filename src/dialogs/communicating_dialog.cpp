@@ -125,22 +125,7 @@ int CommunicatingDialog::add_page(int template_id, int title_text_id) {
   // no place.
   if (initialised()) return -1;
   pages_.push_back({template_id, title_text_id});
-  rebuild_fields(static_cast<int>(pages_.size()));
-  return static_cast<int>(pages_.size()) - 1;
-}
-
-void CommunicatingDialog::rebuild_fields(int page_count) {
-  // The list knows its page count from its construction: build it again
-  // with the fields added so far, keeping their values.
-  auto rebuilt = std::make_unique<ParameterFieldList>(language(), page_count);
-  for (const ParameterField& field : *fields_) {
-    const int at = rebuilt->add(field.descriptor(), field.page());
-    if (at < 0) continue;
-    ParameterField& copy = rebuilt->at(static_cast<std::size_t>(at));
-    if (copy.value_text() != field.value_text()) copy.set_text(field.value_text());
-    copy.set_reference_text(field.reference_text());
-  }
-  fields_ = std::move(rebuilt);
+  return fields_->add_page();
 }
 
 void CommunicatingDialog::create_pages() {

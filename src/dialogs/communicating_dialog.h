@@ -180,7 +180,6 @@ class CommunicatingDialog : public DialogRoot {
  private:
   void construct(int file_kind, int start_mode);
   void create_pages();
-  void rebuild_fields(int page_count);
   void apply_identification(const FileHeader& header);
   std::string identification_text(int control_id) const;
   void repaint_progress();

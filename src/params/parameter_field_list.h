@@ -20,6 +20,9 @@ class ParameterFieldList {
 
   int language() const { return language_; }
   int page_count() const { return page_count_; }
+  // One more tab page (the fields already there stay where they are);
+  // returns its index.
+  int add_page() { return page_count_++; }
 
   // Creates a field on the descriptor's page (or the given one). A page
   // beyond the window's pages fails with -1 and creates nothing, except for a

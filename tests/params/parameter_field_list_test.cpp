@@ -59,6 +59,25 @@ TEST(ParameterFieldList, PagesAndLookup) {
   EXPECT_EQ(controls.back(), 1107);
 }
 
+TEST(ParameterFieldList, APageAddedLaterTakesFieldsAndLeavesEarlierOnesAsTheyWere) {
+  ParameterFieldList list(kEnglish, 0);
+  ASSERT_EQ(list.add(edit_row(1, 0, 0x100, "%0.f", "1")), 0);
+  list.at(0).set_number(42);
+  list.at(0).enable(false);
+  EXPECT_EQ(list.add(edit_row(2, 1, 0x100, "%0.f", "2", 0)), -1);
+
+  EXPECT_EQ(list.add_page(), 0);
+  EXPECT_EQ(list.page_count(), 1);
+  EXPECT_EQ(list.add(edit_row(2, 1, 0x100, "%0.f", "2", 0)), 1);
+  EXPECT_EQ(list.add(edit_row(3, 2, 0x100, "%0.f", "3", 1)), -1);
+  EXPECT_EQ(list.add_page(), 1);
+  EXPECT_EQ(list.add(edit_row(3, 2, 0x100, "%0.f", "3", 1)), 2);
+
+  EXPECT_EQ(list.at(0).value_text(), "42");
+  EXPECT_FALSE(list.at(0).is_enabled());
+  EXPECT_EQ(list.at(0).reference_text(), "1");
+}
+
 TEST(ParameterFieldList, BlockLengthsFollowTheTables) {
   struct Case {
     WindowTable (*window)(int);
