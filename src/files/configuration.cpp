@@ -55,12 +55,12 @@ const std::string& Configuration::program_folder() const {
   return program_folder_;
 }
 
-const std::string& Configuration::configuration_extension() const { return configuration_extension_; }
+std::string Configuration::configuration_extension() const { return orvadw::configuration_extension(); }
 
 const std::string& Configuration::configuration_path() const { return configuration_path_; }
 
 std::string Configuration::default_configuration_path() const {
-  return program_folder() + std::string(config::kDefaultConfigurationStem) + configuration_extension_;
+  return program_folder() + std::string(config::kDefaultConfigurationStem) + configuration_extension();
 }
 
 std::string Configuration::startup_file_path() const {
@@ -126,7 +126,6 @@ std::string Configuration::decide_last_folder(const std::string& configuration_p
 
 int Configuration::load_configuration(const std::string& handed_over_path) {
   ensure_program_folder();
-  configuration_extension_ = orvadw::configuration_extension();
 
   SettingsStore startup(startup_file_path());
   std::string path;

@@ -28,7 +28,7 @@ class Configuration {
   void set_search_path(std::string search_path);
 
   const std::string& program_folder() const;
-  const std::string& configuration_extension() const;   // "OrvadW10"
+  std::string configuration_extension() const;          // "OrvadW10"
   const std::string& configuration_path() const;        // "" before loading
   std::string default_configuration_path() const;       // program folder + "default.OrvadW10"
   std::string startup_file_path() const;                // program folder + "last.cfg"
@@ -64,7 +64,6 @@ class Configuration {
   std::string decide_last_folder(const std::string& configuration_path) const;
 
   mutable std::string program_folder_;
-  std::string configuration_extension_;
   std::string configuration_path_;
   std::string last_folder_;
   std::string spreadsheet_program_;

@@ -43,6 +43,14 @@ class ConfigurationTest : public ::testing::Test {
   std::string bin_ = root_ + "/bin";
 };
 
+// The default file's name does not wait for a configuration to be loaded.
+TEST_F(ConfigurationTest, DefaultPathIsKnownBeforeLoading) {
+  Configuration c(home_);
+  EXPECT_EQ(c.configuration_extension(), "OrvadW10");
+  EXPECT_EQ(c.default_configuration_path(), home_ + "default.OrvadW10");
+  EXPECT_EQ(c.configuration_path(), "");
+}
+
 TEST_F(ConfigurationTest, FirstRunInEmptyProgramFolder) {
   write_file(bin_ + "/soffice", "#!/bin/sh\n", 0755);
   Configuration c;
