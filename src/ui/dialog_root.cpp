@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "base/text_table.h"
+#include "files/config_keys.h"
 #include "files/configuration.h"
 #include "params/value_format.h"
 #include "ui/dialog_template_registry.h"
@@ -40,7 +41,7 @@ DialogRoot::DialogRoot(int template_id, QWidget* parent, const std::string& conf
 void DialogRoot::construct(int template_id, const std::string& configuration_path) {
   template_id_ = template_id;
   settings_.set_path(configuration_path);
-  const int stored = to_int(settings_.read_number("Language", "Language", 0), 0);
+  const int stored = to_int(settings_.read_number(config::kLanguage, config::kLanguageKey, 0), 0);
   // A language outside the table would blank every text: fall back to French.
   language_ = (stored >= 0 && stored < TextTable::language_count()) ? stored + 1 : kFrench;
   DialogTemplateRegistry::apply(template_id, this);
