@@ -37,10 +37,7 @@ void RecordFileSession::show_read_error() {
   }
 }
 
-void RecordFileSession::close_file() {
-  file_.close();
-  open_ = false;
-}
+void RecordFileSession::close_file() { file_.close(); }
 
 int RecordFileSession::write_new_file(const std::string& path,
                                       std::span<const std::uint8_t> bytes) {
@@ -60,20 +57,19 @@ int RecordFileSession::write_new_file(const std::string& path,
 
 int RecordFileSession::append_to_file(const std::string& path,
                                       std::span<const std::uint8_t> bytes) {
-  // A file left open for reading, or another file, cannot take the record.
-  if (!(file_.is_writable() && file_.path() == path)) {
+  // Every save closes its file, so the record goes to a file opened afresh
+  // (never one left open for reading) whose header is checked again.
+  close_file();
+  if (file_.open(path, true) != 0) {
+    show_file_error(file_.error_number());
+    return -1;
+  }
+  std::string text;
+  DateTime time;
+  if (file_.read_header(text, time) != 0) {
+    show_read_error();
     close_file();
-    if (file_.open(path, true) != 0) {
-      show_file_error(file_.error_number());
-      return -1;
-    }
-    std::string text;
-    DateTime time;
-    if (file_.read_header(text, time) != 0) {
-      show_read_error();
-      close_file();
-      return -1;
-    }
+    return -1;
   }
   int rc = file_.append(bytes);
   if (rc != 0) {
@@ -115,7 +111,7 @@ int RecordFileSession::read_open_header() {
 
 int RecordFileSession::open_for_reading(std::string& path, int& count,
                                         std::string& header_text) {
-  if (open_ && (path.empty() || path == file_.path())) {
+  if (file_.is_open() && (path.empty() || path == file_.path())) {
     count = file_.record_count();
     header_text = file_header_text_;
     return 0;
@@ -135,7 +131,6 @@ int RecordFileSession::open_for_reading(std::string& path, int& count,
     return -1;
   }
   if (read_open_header() != 0) return -1;
-  open_ = true;
   count = file_.record_count();
   header_text = file_header_text_;
   return 0;
@@ -143,13 +138,12 @@ int RecordFileSession::open_for_reading(std::string& path, int& count,
 
 int RecordFileSession::read_identification(const std::string& path, FileHeader& header) {
   if (path.empty()) return -1;
-  if (!open_ || path != file_.path()) {
+  if (!file_.is_open() || path != file_.path()) {
     close_file();
     if (file_.open(path, false) != 0) {
       show_file_error(file_.error_number());
       return -1;
     }
-    open_ = true;
   }
   if (read_open_header() != 0) return -1;
   return identify_open_file(header);
@@ -176,7 +170,7 @@ int RecordFileSession::identify_open_file(FileHeader& header) {
 
 int RecordFileSession::load_record(std::string& path, int index, int register_count,
                                    std::vector<std::uint8_t>& bytes) {
-  if (!open_ || (!path.empty() && path != file_.path())) {
+  if (!file_.is_open() || (!path.empty() && path != file_.path())) {
     int count = 0;
     std::string text;
     if (open_for_reading(path, count, text) != 0) return -1;

@@ -77,7 +77,8 @@ class RecordFileSession {
   int read_identification(const std::string& path, FileHeader& header);
 
   void close_file();
-  bool is_open() const { return open_; }
+  // Only a file opened for reading stays open between calls.
+  bool is_open() const { return file_.is_open(); }
   const RecordFile& file() const { return file_; }
   // The save time of the file last opened for reading.
   const DateTime& file_save_time() const { return file_save_time_; }
@@ -103,7 +104,6 @@ class RecordFileSession {
   FileKind kind_;
   std::string header_text_;
   RecordFile file_;
-  bool open_ = false;
   std::string file_header_text_;
   DateTime file_save_time_;
   FileHeader identification_;
