@@ -43,7 +43,6 @@ class RecordFileSession {
   explicit RecordFileSession(int language = kEnglish, FileServiceHooks hooks = {});
 
   void set_language(int language) { language_ = language; }
-  int language() const { return language_; }
   void set_hooks(FileServiceHooks hooks) { hooks_ = std::move(hooks); }
 
   // Default extension and filter from a kind text id; a negative id leaves
@@ -79,7 +78,6 @@ class RecordFileSession {
   void close_file();
   // Only a file opened for reading stays open between calls.
   bool is_open() const { return file_.is_open(); }
-  const RecordFile& file() const { return file_; }
   // The save time of the file last opened for reading.
   const DateTime& file_save_time() const { return file_save_time_; }
   // The header record filled by the last identification read through
