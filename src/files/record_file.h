@@ -49,7 +49,6 @@ class RecordFile {
   void close();
 
   bool is_open() const { return fd_ >= 0; }
-  bool is_writable() const { return fd_ >= 0 && writable_; }
   const std::string& path() const { return path_; }
   // errno of the last failed system call; 0 when the last failure came from
   // the file's content (not a record file) or the caller.
