@@ -8,24 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/process_locale.h"
+
 namespace orvadw {
 namespace {
 
-// Switches the process to a locale for one test and back afterwards.
-class LocaleGuard {
- public:
-  explicit LocaleGuard(const char* name) {
-    const char* old = std::setlocale(LC_ALL, nullptr);
-    previous_ = old != nullptr ? old : "C";
-    ok_ = std::setlocale(LC_ALL, name) != nullptr;
-  }
-  ~LocaleGuard() { std::setlocale(LC_ALL, previous_.c_str()); }
-  bool ok() const { return ok_; }
-
- private:
-  std::string previous_;
-  bool ok_ = false;
-};
+using LocaleGuard = test::ProcessLocale;
 
 // Runs a test in a fixed time zone so that daylight-saving cases are known.
 class TimeZoneGuard {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/process_locale.h"
 #include "support/cli_run.h"
 #include "tests/support/file_contents.h"
 #include "tests/support/temp_dir.h"
@@ -86,16 +87,18 @@ TEST_F(ConfigCommandTest, MissingKeysAndBadInput) {
 }
 
 TEST_F(ConfigCommandTest, NumbersStayInCLocaleUnderFrenchLocale) {
-  const char* old = std::setlocale(LC_ALL, nullptr);
-  std::string previous = old != nullptr ? old : "C";
-  if (std::setlocale(LC_ALL, "fr_FR.UTF-8") == nullptr) {
-    GTEST_SKIP() << "locale fr_FR.UTF-8 is not generated (scripts/setup.sh generates it)";
+  CliRun set;
+  CliRun get;
+  {
+    test::ProcessLocale french("fr_FR.UTF-8");
+    if (!french.ok()) {
+      GTEST_SKIP() << "locale fr_FR.UTF-8 is not generated (scripts/setup.sh generates it)";
+    }
+    set = capture_cli(
+        {"config", "--file", path_, "--number", "set", "File Save", "Sample Record Time", "2.5"});
+    get = capture_cli(
+        {"config", "--file", path_, "--number", "get", "File Save", "Sample Record Time"});
   }
-  CliRun set = capture_cli(
-      {"config", "--file", path_, "--number", "set", "File Save", "Sample Record Time", "2.5"});
-  CliRun get = capture_cli(
-      {"config", "--file", path_, "--number", "get", "File Save", "Sample Record Time"});
-  std::setlocale(LC_ALL, previous.c_str());
   EXPECT_EQ(set.status, 0);
   EXPECT_EQ(get.out, "2.500000\n");
   EXPECT_EQ(content(), "[File Save]\nSample Record Time=2.500000\n");

@@ -1,3 +1,4 @@
+#include "tests/support/process_locale.h"
 #include "files/settings_store.h"
 
 #include <unistd.h>
@@ -67,17 +68,20 @@ TEST_F(SettingsStoreTest, WriteToUnwritablePlaceFails) {
 }
 
 TEST_F(SettingsStoreTest, NumbersUseDotsUnderFrenchLocale) {
-  const char* old = std::setlocale(LC_ALL, nullptr);
-  std::string previous = old != nullptr ? old : "C";
-  if (std::setlocale(LC_ALL, "fr_FR.UTF-8") == nullptr) {
-    GTEST_SKIP() << "locale fr_FR.UTF-8 is not generated (scripts/setup.sh generates it)";
+  int written = 0;
+  double from_file = 0;
+  double from_default = 0;
+  {
+    test::ProcessLocale french("fr_FR.UTF-8");
+    if (!french.ok()) {
+      GTEST_SKIP() << "locale fr_FR.UTF-8 is not generated (scripts/setup.sh generates it)";
+    }
+    SettingsStore store(path_);
+    written = store.write_number("File Save", "Sample Record Time", 2.5);
+    put(get() + "[Hand]\nvalue=3.75\n");
+    from_file = store.read_number("Hand", "value", 0);
+    from_default = store.read_number("Hand", "missing", 1.5);
   }
-  SettingsStore store(path_);
-  int written = store.write_number("File Save", "Sample Record Time", 2.5);
-  put(get() + "[Hand]\nvalue=3.75\n");
-  double from_file = store.read_number("Hand", "value", 0);
-  double from_default = store.read_number("Hand", "missing", 1.5);
-  std::setlocale(LC_ALL, previous.c_str());
   EXPECT_EQ(written, 0);
   EXPECT_EQ(get(), "[File Save]\nSample Record Time=2.500000\n[Hand]\nvalue=3.75\n");
   EXPECT_EQ(from_file, 3.75);

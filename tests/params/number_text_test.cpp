@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "base/result_codes.h"
-#include "support/params_test_support.h"
+#include "tests/support/hex_bytes.h"
+#include "tests/support/process_locale.h"
 
 namespace orvadw {
 namespace {

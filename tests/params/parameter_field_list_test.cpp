@@ -7,7 +7,8 @@
 
 #include "base/text_table.h"
 #include "params/window_table.h"
-#include "support/params_test_support.h"
+#include "tests/support/hex_bytes.h"
+#include "tests/support/process_locale.h"
 
 namespace orvadw {
 namespace {
@@ -15,7 +16,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using test::bytes_from_hex;
-using test::hex_of;
+using test::hex;
 
 ParameterDescriptor edit_row(int control, int offset, std::uint32_t type, const std::string& format,
                              const std::string& initial, int page = -1) {

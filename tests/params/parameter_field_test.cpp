@@ -14,13 +14,14 @@
 #include "base/date_time.h"
 #include "base/text_table.h"
 #include "params/parameter_field_list.h"
-#include "support/params_test_support.h"
+#include "tests/support/hex_bytes.h"
+#include "tests/support/process_locale.h"
 
 namespace orvadw {
 namespace {
 
 using ::testing::ElementsAre;
-using test::hex_of;
+using test::hex;
 
 ParameterDescriptor number_row(double min, double max, const std::string& format, std::uint32_t type = 0x3000,
                                std::uint32_t kind = 0x2) {
@@ -60,7 +61,7 @@ std::string encoded(const ParameterDescriptor& d, const std::string& typed) {
   ParameterField& f = list.at(0);
   f.edit_text(typed);
   f.finish_edit();
-  return hex_of(list.encode(d.block_address));
+  return hex(list.encode(d.block_address));
 }
 
 TEST(ParameterField, FormatForcingAndControls) {
@@ -209,7 +210,7 @@ TEST(ParameterField, SignificantDigitsAndHexadecimal) {
   ParameterFieldList list(kEnglish);
   list.add(number_row(0, -1, "%4h"));
   list.at(0).set_number(0x1234);
-  EXPECT_EQ(hex_of(list.encode(0x1000)), "12 34");
+  EXPECT_EQ(hex(list.encode(0x1000)), "12 34");
 }
 
 TEST(ParameterField, NonFiniteNumbersNeverReachTheIntegerConversions) {
@@ -217,16 +218,16 @@ TEST(ParameterField, NonFiniteNumbersNeverReachTheIntegerConversions) {
   list.add(number_row(0, -1, "%0.f", 0x100));
   ParameterField& f = list.at(0);
   f.set_number(std::nan(""));
-  EXPECT_EQ(hex_of(list.encode(0x1000)), "00");
+  EXPECT_EQ(hex(list.encode(0x1000)), "00");
   f.set_number(std::numeric_limits<double>::infinity());
-  EXPECT_EQ(hex_of(list.encode(0x1000)), "FF");
+  EXPECT_EQ(hex(list.encode(0x1000)), "FF");
   f.set_number(-std::numeric_limits<double>::infinity());
-  EXPECT_EQ(hex_of(list.encode(0x1000)), "00");
+  EXPECT_EQ(hex(list.encode(0x1000)), "00");
 
   ParameterFieldList floats(kEnglish);
   floats.add(number_row(0, -1, "%0.1f", 0x2000, 0x8));
   floats.at(0).set_number(std::nan(""));
-  EXPECT_EQ(hex_of(floats.encode(0x1000)), "00 00");
+  EXPECT_EQ(hex(floats.encode(0x1000)), "00 00");
 }
 
 TEST(ParameterField, ChoiceOffsetsCountsAndTheLastItem) {
@@ -264,11 +265,11 @@ TEST(ParameterField, SortedListStoresTheValueNotThePosition) {
   EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end(), [](const std::string& a, const std::string& b) {
     return strcasecmp(a.c_str(), b.c_str()) < 0;
   }));
-  EXPECT_EQ(hex_of(list.encode(0x1000)), "07");
+  EXPECT_EQ(hex(list.encode(0x1000)), "07");
 
   ASSERT_EQ(material.choose_display_index(0), 0);
   EXPECT_EQ(material.integer(), 12);
-  EXPECT_EQ(hex_of(list.encode(0x1000)), "0C");
+  EXPECT_EQ(hex(list.encode(0x1000)), "0C");
 
   // Another language sorts differently; the stored material stays the same.
   ASSERT_EQ(material.set_language(kFrench), 0);

@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "params/parameter_descriptor.h"
-#include "support/params_test_support.h"
+#include "tests/support/hex_bytes.h"
+#include "tests/support/process_locale.h"
 
 namespace orvadw {
 namespace {
 
 using test::bytes_from_hex;
-using test::hex_of;
+using test::hex;
 
 struct IntegerRange {
   std::uint32_t type;
@@ -65,17 +66,17 @@ TEST(ValueCodec, IntegerTypesRoundTripAtTheirLimitsAndSaturateBeyond) {
 TEST(ValueCodec, ExactBytesMostSignificantFirst) {
   std::vector<std::uint8_t> b(4, 0);
   ValueCodec::write_integer(0x300, b, 0, 279);
-  EXPECT_EQ(hex_of(std::span(b).first(3)), "00 01 17");
+  EXPECT_EQ(hex(std::span(b).first(3)), "00 01 17");
   ValueCodec::write_integer(0x300, b, 0, -1);
-  EXPECT_EQ(hex_of(std::span(b).first(3)), "FF FF FF");
+  EXPECT_EQ(hex(std::span(b).first(3)), "FF FF FF");
   ValueCodec::write_integer(0x200, b, 0, -2);
-  EXPECT_EQ(hex_of(std::span(b).first(2)), "FF FE");
+  EXPECT_EQ(hex(std::span(b).first(2)), "FF FE");
   ValueCodec::write_integer(0x3000, b, 0, 10);
-  EXPECT_EQ(hex_of(std::span(b).first(2)), "00 0A");
+  EXPECT_EQ(hex(std::span(b).first(2)), "00 0A");
   ValueCodec::write_integer(0x4000, b, 0, 65537);
-  EXPECT_EQ(hex_of(b), "00 01 00 01");
+  EXPECT_EQ(hex(b), "00 01 00 01");
   ValueCodec::write_integer(0x8000, b, 0, -2);
-  EXPECT_EQ(hex_of(b), "FF FF FF FE");
+  EXPECT_EQ(hex(b), "FF FF FF FE");
 
   auto ff = bytes_from_hex("FF FF FF");
   EXPECT_EQ(read_back(0x300, ff, 0), -1);
@@ -86,11 +87,11 @@ TEST(ValueCodec, ExactBytesMostSignificantFirst) {
   EXPECT_EQ(read_back(0x400, ten, 0), 10.0);
   std::vector<std::uint8_t> f(4, 0);
   ValueCodec::write_number(0x400, f, 0, -2.5);
-  EXPECT_EQ(hex_of(f), "C0 20 00 00");
+  EXPECT_EQ(hex(f), "C0 20 00 00");
 
   std::vector<std::uint8_t> d(8, 0);
   ValueCodec::write_number(0xB000, d, 0, 1.0);
-  EXPECT_EQ(hex_of(d), "3F F0 00 00 00 00 00 00");
+  EXPECT_EQ(hex(d), "3F F0 00 00 00 00 00 00");
   ValueCodec::write_number(0xB000, d, 0, -1234.5678);
   EXPECT_EQ(read_back(0xB000, d, 0), -1234.5678);
 }
@@ -138,7 +139,7 @@ TEST(ValueCodec, NibblesBitsAndMasksShareTheirByte) {
 TEST(ValueCodec, MultiplierForm) {
   std::vector<std::uint8_t> b(3, 0);
   ValueCodec::write_integer(0x1000, b, 0, 1000);
-  EXPECT_EQ(hex_of(b), "00 34 15");  // m = 0, n = 13333
+  EXPECT_EQ(hex(b), "00 34 15");  // m = 0, n = 13333
   EXPECT_EQ(read_back(0x1000, b, 0), 1000);
 
   ValueCodec::write_integer(0x1000, b, 0, 100000);
@@ -147,24 +148,24 @@ TEST(ValueCodec, MultiplierForm) {
 
   // Beyond what one multiplier byte can carry: the largest value, not a wrap.
   ValueCodec::write_integer(0x1000, b, 0, 10000000);
-  EXPECT_EQ(hex_of(b), "FF FF FF");
+  EXPECT_EQ(hex(b), "FF FF FF");
   EXPECT_EQ(read_back(0x1000, b, 0), std::round(65535.0 * 256 * 0.075));
 
   ValueCodec::write_integer(0x1000, b, 0, -5);
-  EXPECT_EQ(hex_of(b), "00 00 00");
+  EXPECT_EQ(hex(b), "00 00 00");
 }
 
 TEST(ValueCodec, TimesTwentySix) {
   std::vector<std::uint8_t> b(2, 0);
   ValueCodec::write_number(0x2000, b, 0, 10.0);
-  EXPECT_EQ(hex_of(b), "01 04");
+  EXPECT_EQ(hex(b), "01 04");
   EXPECT_NEAR(read_back(0x2000, b, 0), 10.0, 1e-9);
   ValueCodec::write_number(0x2000, b, 0, 1e9);
-  EXPECT_EQ(hex_of(b), "FF FF");
+  EXPECT_EQ(hex(b), "FF FF");
   ValueCodec::write_number(0x2000, b, 0, std::nan(""));
-  EXPECT_EQ(hex_of(b), "00 00");
+  EXPECT_EQ(hex(b), "00 00");
   ValueCodec::write_number(0x2000, b, 0, -std::numeric_limits<double>::infinity());
-  EXPECT_EQ(hex_of(b), "00 00");
+  EXPECT_EQ(hex(b), "00 00");
 }
 
 TEST(ValueCodec, TextsInWindows1252PaddedAndTrimmed) {
@@ -172,7 +173,7 @@ TEST(ValueCodec, TextsInWindows1252PaddedAndTrimmed) {
   std::string blanks13;
   for (int i = 0; i < 13; ++i) blanks13 += " 20";
   ASSERT_TRUE(ValueCodec::write_text(b, 1, 16, "abc"));
-  EXPECT_EQ(hex_of(b), std::string("EE 61 62 63") + blanks13 + " EE");
+  EXPECT_EQ(hex(b), std::string("EE 61 62 63") + blanks13 + " EE");
   std::string text;
   ASSERT_TRUE(ValueCodec::read_text(b, 1, 16, text));
   EXPECT_EQ(text, "abc");
@@ -188,7 +189,7 @@ TEST(ValueCodec, TextsInWindows1252PaddedAndTrimmed) {
 
   std::vector<std::uint8_t> accents(4, 0);
   ValueCodec::write_text(accents, 0, 4, "\u00e9\u20ac\u00b5");
-  EXPECT_EQ(hex_of(accents), "E9 80 B5 20");
+  EXPECT_EQ(hex(accents), "E9 80 B5 20");
   ValueCodec::read_text(accents, 0, 4, text);
   EXPECT_EQ(text, "\u00e9\u20ac\u00b5");
 }
@@ -223,7 +224,7 @@ TEST(ValueCodec, DateLayouts) {
     EXPECT_EQ(ValueCodec::raw_from_date(c.type, expected), raw);
     std::vector<std::uint8_t> out(bytes.size(), 0);
     ASSERT_TRUE(ValueCodec::write_date_raw(c.type, out, 0, raw));
-    EXPECT_EQ(hex_of(out), hex_of(bytes));
+    EXPECT_EQ(hex(out), hex(bytes));
   }
 }
 
@@ -240,7 +241,7 @@ TEST(ValueCodec, NothingIsReadOrWrittenOutsideTheBytes) {
   EXPECT_FALSE(ValueCodec::write_integer(0x300, three, 1, 5));
   EXPECT_FALSE(ValueCodec::write_number(0xB000, three, 0, 5));
   EXPECT_FALSE(ValueCodec::write_text(three, 2, 2, "ab"));
-  EXPECT_EQ(hex_of(three), "11 11 11");
+  EXPECT_EQ(hex(three), "11 11 11");
   // Types that store nothing.
   EXPECT_FALSE(ValueCodec::read_number(0, three, 0, v));
   EXPECT_FALSE(ValueCodec::write_integer(0x500, three, 0, 1));

@@ -9,13 +9,14 @@
 #include "base/text_table.h"
 #include "params/window_table.h"
 #include "sim/simulated_instrument.h"
-#include "support/params_test_support.h"
+#include "tests/support/hex_bytes.h"
+#include "tests/support/process_locale.h"
 
 namespace orvadw {
 namespace {
 
 using test::bytes_from_hex;
-using test::hex_of;
+using test::hex;
 using Bytes = std::vector<std::uint8_t>;
 
 class WindowTables : public ::testing::TestWithParam<const char*> {
@@ -31,7 +32,7 @@ class WindowTables : public ::testing::TestWithParam<const char*> {
     field.finish_edit();
   }
   static std::string bytes_at(const Bytes& bytes, std::size_t from, std::size_t count) {
-    return hex_of(std::span(bytes).subspan(from, count));
+    return hex(std::span(bytes).subspan(from, count));
   }
 
   std::unique_ptr<test::ProcessLocale> locale_;
@@ -42,7 +43,7 @@ TEST_P(WindowTables, SettingsDefaultsAreTheInstrumentsFactoryBlock) {
   ParameterFieldList fresh = make_field_list(settings_window(kEnglish), kEnglish);
   Bytes factory = instrument_.registers(block::kParameters, fresh.block_words(block::kParameters));
   ASSERT_EQ(factory.size(), 100u);
-  EXPECT_EQ(hex_of(fresh.encode(block::kParameters)), hex_of(factory));
+  EXPECT_EQ(hex(fresh.encode(block::kParameters)), hex(factory));
 
   // Decoding the factory block shows exactly the initial texts.
   ParameterFieldList read = make_field_list(settings_window(kEnglish), kEnglish);
@@ -76,7 +77,7 @@ TEST_P(WindowTables, InstrumentBlocksRoundTripByteForByte) {
     ASSERT_FALSE(image.empty()) << "the instrument has no such block";
     image.resize(static_cast<std::size_t>(list.block_length(c.block)));
     ASSERT_EQ(list.decode(c.block, image), 0);
-    EXPECT_EQ(hex_of(list.encode(c.block)), hex_of(image));
+    EXPECT_EQ(hex(list.encode(c.block)), hex(image));
   }
   // The instrument's identification as the header shows it.
   ParameterFieldList header = make_field_list(identification, kEnglish);
@@ -119,11 +120,11 @@ TEST_P(WindowTables, SettingsTypedValues) {
   // Clock and reset word go in blocks of their own.
   ParameterField& reset = *list.field(1193);
   reset.set_number(65537);
-  EXPECT_EQ(hex_of(list.encode(block::kResetWord)), "00 01 00 01");
+  EXPECT_EQ(hex(list.encode(block::kResetWord)), "00 01 00 01");
   ParameterField& clock = *list.field(1194);
   DateTime when(2024, 2, 29, 13, 5, 9);
   clock.set_text(when.format_date() + " - " + when.format_time());
-  EXPECT_EQ(hex_of(list.encode(block::kClock)), "02 18 0D 1D 09 05");
+  EXPECT_EQ(hex(list.encode(block::kClock)), "02 18 0D 1D 09 05");
 }
 
 TEST_P(WindowTables, SpecialSettings) {
@@ -160,7 +161,7 @@ TEST_P(WindowTables, SpecialSettings) {
   EXPECT_EQ(list.field(1020)->value_text(), "Yes");
   EXPECT_EQ(list.field(1006)->value_text(), "No");
   EXPECT_EQ(list.field(1247)->value_text(), "Yes");
-  EXPECT_EQ(hex_of(list.encode(block::kSpecial)), hex_of(bits));
+  EXPECT_EQ(hex(list.encode(block::kSpecial)), hex(bits));
 }
 
 TEST_P(WindowTables, AnalogOutputPoints) {
@@ -171,7 +172,7 @@ TEST_P(WindowTables, AnalogOutputPoints) {
   EXPECT_EQ(list.field(1206)->value_text(), "10");
   EXPECT_EQ(list.field(1210)->value_text(), "5");
   EXPECT_EQ(list.field(1204)->value_text(), "65535");
-  EXPECT_EQ(hex_of(list.encode(block::kOutputPoints)), "00 00 00 00 00 00 00 0A FF FF 00 05 EC 54");
+  EXPECT_EQ(hex(list.encode(block::kOutputPoints)), "00 00 00 00 00 00 00 0A FF FF 00 05 EC 54");
 }
 
 TEST_P(WindowTables, LoggerEntry) {
@@ -180,13 +181,13 @@ TEST_P(WindowTables, LoggerEntry) {
   DateTime when(2005, 12, 31, 23, 59, 58);
   EXPECT_EQ(list.field(1069)->value_text(), when.format_date() + " - " + when.format_time());
   EXPECT_EQ(list.field(1235)->value_text(), "250");
-  EXPECT_EQ(hex_of(list.encode(block::kLoggerEntry)), "0C 05 1F 17 3B 3A 43 7A 00 00");
+  EXPECT_EQ(hex(list.encode(block::kLoggerEntry)), "0C 05 1F 17 3B 3A 43 7A 00 00");
 
   // A saved table row goes back through the setters.
   list.field(1069)->set_text(DateTime(2006, 1, 2, 3, 4, 5).format_date() + " - " +
                              DateTime(2006, 1, 2, 3, 4, 5).format_time());
   list.field(1235)->set_number(1.5);
-  EXPECT_EQ(hex_of(list.encode(block::kLoggerEntry)), "01 06 02 03 04 05 40 00 00 00");
+  EXPECT_EQ(hex(list.encode(block::kLoggerEntry)), "01 06 02 03 04 05 40 00 00 00");
   EXPECT_EQ(list.field(1054)->value_text(), "");  // link status starts blank
 }
 

@@ -1,5 +1,6 @@
 // The command line of orvadw-sim: every option reaches its setting, and bad
 // values are refused with a reason instead of being taken half-way.
+#include "tests/support/process_locale.h"
 #include "sim/program_options.h"
 
 #include <gtest/gtest.h>
@@ -75,13 +76,14 @@ TEST(ProgramOptions, BadValuesAreRefused) {
 
 TEST(ProgramOptions, SharesAreReadInTheCLocale) {
   // A French user locale must not turn "0.5" into 0 or accept "0,5".
-  const char* previous = std::setlocale(LC_ALL, nullptr);
-  const std::string saved = previous ? previous : "C";
-  if (std::setlocale(LC_ALL, "fr_FR.UTF-8") == nullptr) GTEST_SKIP() << "no French locale";
   ProgramOptions o;
   std::string error;
-  const int rc = parse_program_options({"--drop", "0.5"}, o, error);
-  std::setlocale(LC_ALL, saved.c_str());
+  int rc = -1;
+  {
+    test::ProcessLocale french("fr_FR.UTF-8");
+    if (!french.ok()) GTEST_SKIP() << "no French locale";
+    rc = parse_program_options({"--drop", "0.5"}, o, error);
+  }
   EXPECT_EQ(rc, 0) << error;
   EXPECT_DOUBLE_EQ(o.faults.drop, 0.5);
 }
