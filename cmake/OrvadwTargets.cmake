@@ -141,3 +141,18 @@ function(orvadw_test_folder folder)
     endforeach()
   endforeach()
 endfunction()
+
+# Dialog forms (.ui) all live in resources/templates; a Qt target that
+# includes a generated ui_*.h finds them there.
+function(orvadw_use_templates)
+  foreach(target IN LISTS ARGN)
+    if(NOT TARGET ${target})
+      continue()
+    endif()
+    get_target_property(kind ${target} TYPE)
+    if(NOT kind STREQUAL "INTERFACE_LIBRARY")
+      set_target_properties(${target} PROPERTIES
+        AUTOUIC_SEARCH_PATHS "${PROJECT_SOURCE_DIR}/resources/templates")
+    endif()
+  endforeach()
+endfunction()

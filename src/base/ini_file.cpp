@@ -281,36 +281,30 @@ std::string IniFile::read_text(std::string_view section, std::string_view key,
   return value ? *value : limit_value(default_value);
 }
 
-int IniFile::write_text(std::string_view section, std::string_view key, std::string_view value) {
-  if (path_.empty()) return -1;
+namespace {
+
+// Names and values that would break the line structure are refused rather
+// than written into a file that no longer reads back.
+bool writable(std::string_view section, std::string_view key, std::string_view value) {
   std::string_view wanted_section = trim(section);
   std::string_view wanted_key = trim(key);
-  // Names and values that would break the line structure are refused rather
-  // than written into a file that no longer reads back.
-  if (wanted_section.empty() || wanted_key.empty() || has_line_break(section) ||
-      has_line_break(key) || has_line_break(value) ||
-      wanted_section.find(']') != std::string_view::npos || wanted_key.front() == '[' ||
-      wanted_key.front() == ';') {
-    return -1;
-  }
+  return !wanted_section.empty() && !wanted_key.empty() && !has_line_break(section) &&
+         !has_line_break(key) && !has_line_break(value) &&
+         wanted_section.find(']') == std::string_view::npos && wanted_key.front() != '[' &&
+         wanted_key.front() != ';';
+}
 
-  std::lock_guard<std::mutex> lock(write_mutex());
-  std::string target = resolve_target(path_);
-  std::string content;
-  ReadStatus status = read_file(target, content);
-  if (status == ReadStatus::kFailed) return -1;  // never overwrite what we could not read
-
-  std::vector<Line> lines = split_lines(content);
-  std::string eol = "\n";
-  if (!lines.empty() && lines.front().ending == "\r\n") eol = "\r\n";
-
+// Sets one key in the parsed lines, keeping every other line as it was.
+void set_key(std::vector<Line>& lines, std::string_view section, std::string_view key,
+             std::string_view value, const std::string& eol) {
+  std::string_view wanted_section = trim(section);
   // The key as written keeps any trailing blanks of the name given, so
   // "Rect Wnd Top = " gives "Rect Wnd Top = =-50".
   std::string_view written_key = key;
   while (!written_key.empty() && is_blank(written_key.front())) written_key.remove_prefix(1);
   std::string new_key_line = std::string(written_key) + "=" + std::string(value);
 
-  Location loc = locate(lines, wanted_section, wanted_key);
+  Location loc = locate(lines, wanted_section, trim(key));
   if (loc.key_line) {
     Line& line = lines[*loc.key_line];
     // Keep the hand-written key spelling and the spacing around '='.
@@ -328,9 +322,35 @@ int IniFile::write_text(std::string_view section, std::string_view key, std::str
       lines.push_back(Line{new_key_line, eol});
     }
   }
+}
+
+}  // namespace
+
+int IniFile::write_text(std::string_view section, std::string_view key, std::string_view value) {
+  const std::pair<std::string, std::string> entry{std::string(key), std::string(value)};
+  return write_texts(section, std::span(&entry, 1));
+}
+
+int IniFile::write_texts(std::string_view section,
+                         std::span<const std::pair<std::string, std::string>> entries) {
+  if (path_.empty()) return -1;
+  for (const auto& [key, value] : entries) {
+    if (!writable(section, key, value)) return -1;
+  }
+
+  std::lock_guard<std::mutex> lock(write_mutex());
+  std::string target = resolve_target(path_);
+  std::string content;
+  ReadStatus status = read_file(target, content);
+  if (status == ReadStatus::kFailed) return -1;  // never overwrite what we could not read
+
+  std::vector<Line> lines = split_lines(content);
+  std::string eol = "\n";
+  if (!lines.empty() && lines.front().ending == "\r\n") eol = "\r\n";
+  for (const auto& [key, value] : entries) set_key(lines, section, key, value, eol);
 
   std::string out;
-  out.reserve(content.size() + new_key_line.size() + 32);
+  out.reserve(content.size() + 64 * entries.size());
   for (const Line& line : lines) {
     out += line.text;
     out += line.ending;
@@ -338,8 +358,8 @@ int IniFile::write_text(std::string_view section, std::string_view key, std::str
   return replace_file(target, out);
 }
 
-std::vector<std::string> IniFile::keys(std::string_view section) const {
-  std::vector<std::string> out;
+std::vector<std::pair<std::string, std::string>> IniFile::entries(std::string_view section) const {
+  std::vector<std::pair<std::string, std::string>> out;
   if (path_.empty()) return out;
   std::string content;
   if (read_file(path_, content) != ReadStatus::kOk) return out;
@@ -347,8 +367,17 @@ std::vector<std::string> IniFile::keys(std::string_view section) const {
   Location loc = locate(lines, trim(section), {});
   if (!loc.section_line) return out;
   for (std::size_t i = *loc.section_line + 1; i < loc.section_end; ++i) {
-    if (auto name = key_of(parse_view(lines, i))) out.emplace_back(*name);
+    std::string_view t = parse_view(lines, i);
+    if (auto name = key_of(t)) {
+      out.emplace_back(std::string(*name), limit_value(trim(t.substr(t.find('=') + 1))));
+    }
   }
+  return out;
+}
+
+std::vector<std::string> IniFile::keys(std::string_view section) const {
+  std::vector<std::string> out;
+  for (auto& [key, value] : entries(section)) out.push_back(std::move(key));
   return out;
 }
 

@@ -4,6 +4,8 @@
 // trimmed, CRLF and LF both read, every other line kept as it was on write,
 // and a write that replaces the file whole (temporary file, then rename).
 #include <optional>
+#include <span>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +28,14 @@ class IniFile {
   // 0, or -1 when the path is empty or the file cannot be written.
   int write_text(std::string_view section, std::string_view key, std::string_view value);
 
+  // Several keys of one section in one rewrite of the file (all or none:
+  // -1 when any name or value cannot be written).
+  int write_texts(std::string_view section,
+                  std::span<const std::pair<std::string, std::string>> entries);
+
+  // The keys of one section with their values, in file order, from one read;
+  // a key is the text before the first "=" of its line.
+  std::vector<std::pair<std::string, std::string>> entries(std::string_view section) const;
   // The keys of one section, in file order, as written.
   std::vector<std::string> keys(std::string_view section) const;
 

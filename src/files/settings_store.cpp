@@ -34,4 +34,13 @@ int SettingsStore::write_number(std::string_view section, std::string_view key, 
   return write_text(section, key, c_format("%f", value));
 }
 
+int SettingsStore::write_numbers(std::string_view section,
+                                 const std::vector<std::pair<std::string, double>>& values) {
+  if (file_.path().empty()) return -1;
+  std::vector<std::pair<std::string, std::string>> texts;
+  texts.reserve(values.size());
+  for (const auto& [key, value] : values) texts.emplace_back(key, c_format("%f", value));
+  return file_.write_texts(section, texts);
+}
+
 }  // namespace orvadw

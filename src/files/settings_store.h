@@ -5,6 +5,8 @@
 // an unparsable value 0).
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "base/ini_file.h"
 
@@ -27,6 +29,9 @@ class SettingsStore {
   // The default unchanged when no path is set.
   double read_number(std::string_view section, std::string_view key, double default_value) const;
   int write_number(std::string_view section, std::string_view key, double value);
+  // Several numbers of one section in one rewrite of the file.
+  int write_numbers(std::string_view section,
+                    const std::vector<std::pair<std::string, double>>& values);
 
  private:
   IniFile file_;

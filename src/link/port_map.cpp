@@ -64,12 +64,13 @@ int PortMap::load(const std::string& ini_path) {
   IniFile ini(ini_path);
   std::map<int, std::string> found;
   std::set<int> emptied;
-  for (const std::string& key : ini.keys("Ports")) {
+  for (const auto& [key, value] : ini.entries("Ports")) {
     const int number = com_number_of_key(key);
     if (number == 0) continue;
-    const std::optional<std::string> value = ini.read("Ports", key);
-    if (value && !value->empty()) {
-      found[number] = *value;
+    // The first key of a number wins, as a lookup by that key would find it.
+    if (found.count(number) != 0 || emptied.count(number) != 0) continue;
+    if (!value.empty()) {
+      found[number] = value;
     } else {
       emptied.insert(number);
     }

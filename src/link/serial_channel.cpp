@@ -1,9 +1,9 @@
 #include "link/serial_channel.h"
 
-#include <cctype>
 #include <cerrno>
 #include <ctime>
 
+#include "base/ascii_case.h"
 #include "link/serial_driver.h"
 
 namespace orvadw {
@@ -30,8 +30,6 @@ void precise_delay(double seconds) {
   while (Clock::now() < end) std::this_thread::yield();
 }
 
-char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-
 }  // namespace
 
 SerialChannel::~SerialChannel() { close(); }
@@ -46,7 +44,7 @@ int SerialChannel::open(SerialReceiver* receiver, int port_number, int baud, cha
   // A port whose device went away is never kept: reopening is how the line
   // comes back after the adapter is plugged in again.
   if (port_ && port_->is_alive() && port_number == port_number_ && baud == baud_ &&
-      upper(parity) == upper(parity_) && data_bits == data_bits_) {
+      iequals(std::string_view(&parity, 1), std::string_view(&parity_, 1)) && data_bits == data_bits_) {
     if (stop_bits != stop_bits_ && port_->set_line(baud, parity, data_bits, stop_bits) == 0) {
       stop_bits_ = stop_bits;
     }

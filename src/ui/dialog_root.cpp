@@ -204,9 +204,11 @@ void DialogRoot::save_placement() {
 
   QSettings registry(company_, application_);
   const std::string section = application_.toStdString();
+  // The configuration copy is written in one go: one rewrite of the file.
+  std::vector<std::pair<std::string, double>> to_file;
   auto write = [&](const char* key, int value) {
     registry.setValue(QString::fromLatin1(key), value);
-    settings_.write_number(section, key, value);
+    to_file.emplace_back(key, value);
   };
   if (placement_flags_ & kSavePosition) {
     write(kTopKey, position.y());
@@ -217,6 +219,7 @@ void DialogRoot::save_placement() {
     write(kWidthKey, normal.width());
     write(kHeightKey, normal.height());
   }
+  if (!to_file.empty()) settings_.write_numbers(section, to_file);
 }
 
 void DialogRoot::keyPressEvent(QKeyEvent* event) {

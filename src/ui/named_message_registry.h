@@ -6,12 +6,15 @@
 #include <QString>
 #include <QStringList>
 
+#include "link/jbus_master.h"
+#include "link/modem_session.h"
+
 namespace orvadw {
 
 namespace msg {
 // Poll thread and modem worker.
-inline constexpr const char* kNewTrame = "WM_NEW_TRAME";
-inline constexpr const char* kInfoModem = "WM_INFO_MODEM";
+inline constexpr const char* kNewTrame = JBusMaster::kNewFrameMessage;
+inline constexpr const char* kInfoModem = ModemSession::kInfoModemMessage;
 // Notifying controls.
 inline constexpr const char* kButtonClick = "WM_USER_CBUTTONQN_CLICK";
 inline constexpr const char* kButtonDoubleClick = "WM_USER_CBUTTONQN_DBCLICK";

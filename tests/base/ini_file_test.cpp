@@ -162,6 +162,32 @@ TEST_F(IniFileTest, KeysEndingInEqualsRoundTrip) {
   EXPECT_EQ(ini.read("Placement", "Rect Wnd Top = x"), std::nullopt);
 }
 
+TEST_F(IniFileTest, SeveralKeysGoInOneRewriteAndAllOrNone) {
+  put("; kept\r\n[Place]\r\nRect Wnd Top = =5\r\n[Other]\r\nx=1\r\n");
+  IniFile ini(path_);
+  struct stat before {};
+  ASSERT_EQ(::stat(path_.c_str(), &before), 0);
+  const std::vector<std::pair<std::string, std::string>> values{
+      {"Rect Wnd Top = ", "-50"}, {"Rect Wnd CX = ", "300"}};
+  ASSERT_EQ(ini.write_texts("place", values), 0);
+  EXPECT_EQ(get(),
+            "; kept\r\n[Place]\r\nRect Wnd Top = =-50\r\nRect Wnd CX = =300\r\n"
+            "[Other]\r\nx=1\r\n");
+  struct stat after {};
+  ASSERT_EQ(::stat(path_.c_str(), &after), 0);
+  EXPECT_NE(before.st_ino, after.st_ino) << "one atomic replacement";
+  // One bad value refuses the whole batch and leaves the file as it was.
+  const std::string unchanged = get();
+  const std::vector<std::pair<std::string, std::string>> bad{{"a", "1"}, {"b", "two\nlines"}};
+  EXPECT_EQ(ini.write_texts("Place", bad), -1);
+  EXPECT_EQ(get(), unchanged);
+  // The section reads back in one go, in file order.
+  EXPECT_EQ(ini.entries("PLACE"),
+            (std::vector<std::pair<std::string, std::string>>{{"Rect Wnd Top", "=-50"},
+                                                               {"Rect Wnd CX", "=300"}}));
+  EXPECT_EQ(ini.read("Place", "Rect Wnd CX = "), "300");
+}
+
 TEST_F(IniFileTest, RefusesNamesAndValuesThatWouldBreakTheFile) {
   put("[A]\nk=1\n");
   IniFile ini(path_);
