@@ -125,7 +125,7 @@ TEST_F(JBusLinkTest, NothingWithinTheAnswerTimeoutIs251) {
   // Not connected: no reader could end the wait, so it ends at once.
   auto start = Clock::now();
   EXPECT_EQ(link_.wait_answer(answer, false), result::kNoAnswer);
-  EXPECT_LT(Clock::now() - start, milliseconds(100));
+  EXPECT_LT(Clock::now() - start, milliseconds(1000));
   EXPECT_TRUE(answer.empty());
 
   connect_fast();
