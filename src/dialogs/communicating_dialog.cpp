@@ -490,10 +490,11 @@ int CommunicatingDialog::open_for_reading(std::string& path, int& count, std::st
   return session_.open_for_reading(path, count, header_text);
 }
 
-int CommunicatingDialog::load_record(std::string& path, int block, int index) {
+int CommunicatingDialog::load_record(std::string& path, int block, int index, int register_count) {
   std::vector<std::uint8_t> bytes;
   header_in_check_ = &session_.identification();
-  const int rc = session_.load_record(path, index, fields_->block_words(block), bytes);
+  const int words = register_count >= 0 ? register_count : fields_->block_words(block);
+  const int rc = session_.load_record(path, index, words, bytes);
   header_in_check_ = nullptr;
   if (rc != 0) return -1;
   return store_answer(block, bytes) != 0 ? -1 : 0;

@@ -144,8 +144,9 @@ class CommunicatingDialog : public DialogRoot {
   // (the save dialog first when path is empty; the chosen path comes back).
   int save_record(std::string& path, std::span<const std::uint8_t> bytes, int mode);
   int open_for_reading(std::string& path, int& count, std::string& header_text);
-  // Loads record index into the fields of block (through store_answer).
-  int load_record(std::string& path, int block, int index);
+  // Loads record index into the fields of block (through store_answer). The
+  // record must hold register_count registers (-1: the block's own length).
+  int load_record(std::string& path, int block, int index, int register_count = -1);
   int read_identification(const std::string& path, FileHeader& header);
   void close_file();
   bool file_open() const { return session_.is_open(); }
