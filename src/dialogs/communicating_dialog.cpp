@@ -391,12 +391,17 @@ class WindowTransfer {
   bool modem_connected_;
 };
 
-// The idle hook of a transfer: repaints at most once a repaint period, so
-// that a long wait keeps the progress window alive without flooding it.
+// The idle hook of a transfer (the link runs it about every 15 ms while an
+// answer is awaited): the window thread serves its timers, paints and
+// window-system events meanwhile, so a read at 9600 baud never holds it for
+// the whole transaction; the person's input waits until the transfer ends
+// (a second transaction would only be refused as busy). The please-wait
+// window is repainted at most once a repaint period on top.
 std::function<void()> throttled(std::function<void()> repaint) {
   QElapsedTimer painted;
   painted.start();
   return [painted, repaint = std::move(repaint)]() mutable {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (painted.elapsed() < kRepaintPeriodMs) return;
     painted.restart();
     repaint();

@@ -305,6 +305,31 @@ TEST_F(SettingsFamilyTest, AnInstrumentThatStopsAnsweringEndsTheTransferAtThatBl
   EXPECT_TRUE(requests().empty());
 }
 
+TEST_F(SettingsFamilyTest, CancelDuringTheReadIsRefusedAndTheWindowStaysServed) {
+  sim::FaultOptions slow;
+  slow.delay_ms = 150;
+  instrument = env.attach({}, slow);
+  auto d = make<SettingsDialog>(1);
+  // Cancel pressed (and a timer served) while the read waits for answers.
+  bool progress_up = false;
+  int served = 0;
+  QTimer::singleShot(60, d.get(), [&] {
+    progress_up = d->progress_shown();
+    d->reject();
+  });
+  QTimer ticks;
+  QObject::connect(&ticks, &QTimer::timeout, [&] { ++served; });
+  ticks.start(10);
+  d->initialise();
+  ticks.stop();
+  EXPECT_TRUE(progress_up) << "the cancel came during the read";
+  EXPECT_GE(served, 5) << "the window thread served its timers while it waited";
+  EXPECT_EQ(requests(), (std::vector<std::string>{"F3 FF00 25", "F3 0100 22", "F3 1000 50"}));
+  EXPECT_EQ(d->status_line()->text().toStdString(), text_of(235, kEnglish));
+  d->show();
+  EXPECT_TRUE(d->isVisible()) << "the cancel did not end the window";
+}
+
 TEST_F(SettingsFamilyTest, CompareLoadsTheChosenFileAndHandsBothWindowsOver) {
   const std::string file = saved_settings_file("reference.eta");
   std::vector<std::string> handed;
