@@ -1,5 +1,6 @@
 #include "dialogs/settings_family_dialog.h"
 
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTabWidget>
@@ -57,6 +58,11 @@ int register_templates(SettingsFamilyDialog::TableMaker make_table) {
   return table.template_id;
 }
 
+// Between two blocks too, the window thread serves its timers and paints
+// (the link's idle hook does it while an answer is awaited); the person's
+// input waits for the end of the operation.
+void serve_events() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
 }  // namespace
 
 int settings_family_page_template(int window_template, int page) { return window_template * 100 + page + 1; }
@@ -67,7 +73,10 @@ class SettingsFamilyDialog::WindowBlocks : public BlockAccess {
   explicit WindowBlocks(SettingsFamilyDialog& dialog) : dialog_(dialog) {}
   int read_block(int block) override { return dialog_.read_block(block); }
   int write_block(int block) override { return dialog_.write_block(block); }
-  void step_progress(int amount) override { dialog_.step_progress(amount); }
+  void step_progress(int amount) override {
+    dialog_.step_progress(amount);
+    serve_events();
+  }
 
  private:
   SettingsFamilyDialog& dialog_;
@@ -260,6 +269,7 @@ int SettingsFamilyDialog::read_all() {
     show_progress(false);
     return -1;
   }
+  serve_events();
   WindowBlocks blocks(*this);
   const SequenceOutcome outcome = read_sequence(sequences_.blocks(Sequence::kRead), blocks);
   show_progress(false);
