@@ -9,9 +9,6 @@
 
 namespace orvadw {
 
-SettingsDialog::SettingsDialog(JBusMaster* master, int start_mode, QWidget* parent, const std::string& file_path)
-    : SettingsFamilyDialog(settings_window, master, start_mode, parent, file_path) {}
-
 SettingsDialog::SettingsDialog(JBusMaster* master, int start_mode, QWidget* parent, const std::string& file_path,
                                const std::string& configuration_path)
     : SettingsFamilyDialog(settings_window, master, start_mode, parent, file_path, configuration_path) {}

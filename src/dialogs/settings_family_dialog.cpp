@@ -8,6 +8,7 @@
 #include "base/result_codes.h"
 #include "base/text_table.h"
 #include "dialogs/settings_family_hooks.h"
+#include "files/configuration.h"
 #include "files/save_path.h"
 #include "params/block_sequence_runner.h"
 #include "ui/button_icons.h"
@@ -63,6 +64,10 @@ int register_templates(SettingsFamilyDialog::TableMaker make_table) {
 // input waits for the end of the operation.
 void serve_events() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
 
+std::string current_configuration(const std::string& given) {
+  return given.empty() ? Configuration::instance().configuration_path() : given;
+}
+
 }  // namespace
 
 int settings_family_page_template(int window_template, int page) { return window_template * 100 + page + 1; }
@@ -83,26 +88,11 @@ class SettingsFamilyDialog::WindowBlocks : public BlockAccess {
 };
 
 SettingsFamilyDialog::SettingsFamilyDialog(TableMaker make_table, JBusMaster* master, int start_mode,
-                                           QWidget* parent, const std::string& file_path)
-    : CommunicatingDialog(register_templates(make_table), master, make_table(kEnglish).file_kind_text_id,
-                          start_mode, parent) {
-  construct(make_table, file_path);
-}
-
-SettingsFamilyDialog::SettingsFamilyDialog(TableMaker make_table, JBusMaster* master, int start_mode,
                                            QWidget* parent, const std::string& file_path,
                                            const std::string& configuration_path)
     : CommunicatingDialog(register_templates(make_table), master, make_table(kEnglish).file_kind_text_id,
-                          start_mode, parent, configuration_path) {
-  construct(make_table, file_path);
-}
-
-SettingsFamilyDialog::~SettingsFamilyDialog() {
-  if (observing_) fields().remove_observer(this);
-}
-
-void SettingsFamilyDialog::construct(TableMaker make_table, const std::string& file_path) {
-  make_table_ = make_table;
+                          start_mode, parent, current_configuration(configuration_path)),
+      make_table_(make_table) {
   table_ = make_table(language());
   rules_ = window_rules(table_.key);
   sequences_ = BlockSequences(table_.read_sequence, table_.write_sequence, table_.file_sequence);
@@ -117,6 +107,10 @@ void SettingsFamilyDialog::construct(TableMaker make_table, const std::string& f
   for (const FamilyButton& b : kButtons) {
     if (ButtonIcons::icon(b.icon).isNull()) ButtonIcons::add(b.icon, ButtonIcons::icon(b.standard_icon));
   }
+}
+
+SettingsFamilyDialog::~SettingsFamilyDialog() {
+  if (observing_) fields().remove_observer(this);
 }
 
 int SettingsFamilyDialog::set_sequence(int block, int position, Sequence sequence, int register_count) {

@@ -54,11 +54,10 @@ class SettingsFamilyDialog : public CommunicatingDialog, public FieldObserver {
 
   using TableMaker = WindowTable (*)(int language);
 
-  // file_path: the file of modes 4 (empty: the open dialog asks) and 65.
+  // file_path: the file of modes 4 (empty: the open dialog asks) and 65;
+  // configuration_path: the program's current configuration when empty.
   SettingsFamilyDialog(TableMaker make_table, JBusMaster* master, int start_mode, QWidget* parent = nullptr,
-                       const std::string& file_path = {});
-  SettingsFamilyDialog(TableMaker make_table, JBusMaster* master, int start_mode, QWidget* parent,
-                       const std::string& file_path, const std::string& configuration_path);
+                       const std::string& file_path = {}, const std::string& configuration_path = {});
   ~SettingsFamilyDialog() override;
 
   const WindowTable& table() const { return table_; }
@@ -138,7 +137,6 @@ class SettingsFamilyDialog : public CommunicatingDialog, public FieldObserver {
 
  private:
   class WindowBlocks;
-  void construct(TableMaker make_table, const std::string& file_path);
   void take_over_buttons();
   void start_up();
   // Mode 4 with the visible flag cleared.
