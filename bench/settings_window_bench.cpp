@@ -68,7 +68,9 @@ double median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-double maximum(const std::vector<double>& v) { return v.empty() ? 0 : *std::max_element(v.begin(), v.end()); }
+double maximum(const std::vector<double>& v) {
+  return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
+}
 
 void settle(int ms) {
   QElapsedTimer t;
@@ -130,7 +132,8 @@ int main(int argc, char** argv) {
   for (int run = 0; run < runs; ++run) {
     settle(50);
     QElapsedTimer wall;
-    auto window = std::make_unique<SettingsDialog>(&master, 1, nullptr, std::string(), configuration);
+    auto window =
+        std::make_unique<SettingsDialog>(&master, 1, nullptr, std::string(), configuration);
     heartbeat.start();
     wall.start();
     window->initialise();  // identification, 0x100 and 0x1000
@@ -140,7 +143,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "settings_window_bench: the read failed\n");
       return 1;
     }
-    for (int c : {orvadw::settings::kSyncClock, orvadw::settings::kResetLogger, orvadw::settings::kResetSphereCount}) {
+    for (int c : {orvadw::settings::kSyncClock, orvadw::settings::kResetLogger,
+                  orvadw::settings::kResetSphereCount}) {
       window->fields().field(c)->set_integer(0);
     }
     settle(20);
@@ -157,12 +161,15 @@ int main(int argc, char** argv) {
   sim.terminate();
   sim.waitForFinished(5000);
 
-  std::printf("| settings window, 9600 baud | runs | longest window-thread gap, ms (max / median) | wall ms (median) |\n");
+  std::printf(
+      "| settings window, 9600 baud | runs | longest window-thread gap, ms (max / median) | wall "
+      "ms (median) |\n");
   std::printf("|---|---|---|---|\n");
-  std::printf("| read in mode 1 (0xFF00, 0x100, 0x1000) | %d | %.1f / %.1f | %.1f |\n", runs, maximum(read_gap),
-              median(read_gap), median(read_ms));
-  std::printf("| transfer (0x2301, 0x230A, 0x1000) | %d | %.1f / %.1f | %.1f |\n", runs, maximum(transfer_gap),
-              median(transfer_gap), median(transfer_ms));
-  std::printf("| open in mode 2 (five pages) | %d | - | %.1f (max %.1f) |\n", runs, median(open_ms), maximum(open_ms));
+  std::printf("| read in mode 1 (0xFF00, 0x100, 0x1000) | %d | %.1f / %.1f | %.1f |\n", runs,
+              maximum(read_gap), median(read_gap), median(read_ms));
+  std::printf("| transfer (0x2301, 0x230A, 0x1000) | %d | %.1f / %.1f | %.1f |\n", runs,
+              maximum(transfer_gap), median(transfer_gap), median(transfer_ms));
+  std::printf("| open in mode 2 (five pages) | %d | - | %.1f (max %.1f) |\n", runs, median(open_ms),
+              maximum(open_ms));
   return 0;
 }

@@ -21,7 +21,7 @@ int InstrumentBlocks::read_block(int block) {
   Bytes data;
   const BlockTransfer::ReadStatus status = transfer_.read(block, words, data);
   if (status != BlockTransfer::ReadStatus::kRead) {
-    last_code_ = transfer_.last_code() != 0 ? transfer_.last_code()
+    last_code_ = transfer_.last_code() != 0                            ? transfer_.last_code()
                  : status == BlockTransfer::ReadStatus::kConnectFailed ? result::kPortNotOpened
                                                                        : result::kNoAnswer;
     return -1;
@@ -39,7 +39,8 @@ int InstrumentBlocks::write_block(int block) {
 }
 
 BlockTransfer session_transfer(LinkSession& session, const GlobalOptions& options) {
-  BlockTransfer transfer(session.master(), session.com_number(), options.baud_index, session.slave());
+  BlockTransfer transfer(session.master(), session.com_number(), options.baud_index,
+                         session.slave());
   transfer.set_timeouts(options.timeout_ms, BlockTransfer::kWriteTimeoutMs);
   return transfer;
 }
@@ -50,7 +51,8 @@ std::string header_text(const ParameterFieldList& header, int control_id) {
 }
 
 int read_window(BlockTransfer& transfer, InstrumentBlocks& blocks, ParameterFieldList& header,
-                const WindowTable& window, int language, const std::string& command, std::ostream& err) {
+                const WindowTable& window, int language, const std::string& command,
+                std::ostream& err) {
   InstrumentBlocks identification(transfer, header);
   if (identification.read_block(block::kIdentification) != 0) {
     err << "orvadw-cli " << command << ": identification: ";

@@ -42,7 +42,8 @@ BlockTransfer session_transfer(LinkSession& session, const GlobalOptions& option
 // sequence into blocks' fields. 0, or -1 after the reason on err (prefixed
 // with "orvadw-cli <command>: ").
 int read_window(BlockTransfer& transfer, InstrumentBlocks& blocks, ParameterFieldList& header,
-                const WindowTable& window, int language, const std::string& command, std::ostream& err);
+                const WindowTable& window, int language, const std::string& command,
+                std::ostream& err);
 
 // The text of an identification field of header.
 std::string header_text(const ParameterFieldList& header, int control_id);

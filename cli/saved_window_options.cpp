@@ -18,9 +18,13 @@ std::string choice_text(const std::vector<std::string>& windows) {
 
 }  // namespace
 
-SavedWindowSyntax saved_window_syntax() { return {{"settings", "special", "analog", "esc"}}; }
+SavedWindowSyntax saved_window_syntax() {
+  return {{"settings", "special", "analog", "esc"}};
+}
 
-SavedWindowSyntax transfer_window_syntax() { return {{"settings", "special", "analog"}}; }
+SavedWindowSyntax transfer_window_syntax() {
+  return {{"settings", "special", "analog"}};
+}
 
 std::string saved_window_usage(const std::string& command, const SavedWindowSyntax& syntax) {
   return command + " --window " + choice_text(syntax.windows) + " " + syntax.paths +
@@ -49,10 +53,12 @@ bool take_saved_window_options(std::vector<std::string>& args, const std::string
         << usage;
     return false;
   }
-  const bool empty_path = std::any_of(args.begin(), args.end(), [](const std::string& a) { return a.empty(); });
-  const bool stray_option =
-      std::any_of(args.begin(), args.end(), [](const std::string& a) { return a.rfind("--", 0) == 0; });
-  if (args.size() < syntax.min_paths || args.size() > syntax.max_paths || empty_path || stray_option) {
+  const bool empty_path =
+      std::any_of(args.begin(), args.end(), [](const std::string& a) { return a.empty(); });
+  const bool stray_option = std::any_of(args.begin(), args.end(),
+                                        [](const std::string& a) { return a.rfind("--", 0) == 0; });
+  if (args.size() < syntax.min_paths || args.size() > syntax.max_paths || empty_path ||
+      stray_option) {
     if (stray_option) err << "orvadw-cli " << command << ": unknown option\n";
     err << usage;
     return false;

@@ -30,7 +30,8 @@ SavedWindowSyntax syntax() {
 }
 
 // The window's values as the instrument holds them.
-int read_instrument(CliContext& context, const WindowTable& window, ParameterFieldList& fields, int lang) {
+int read_instrument(CliContext& context, const WindowTable& window, ParameterFieldList& fields,
+                    int lang) {
   WindowTable header_table;
   if (!find_window("identification", lang, header_table)) return kTrouble;
   ParameterFieldList header = make_field_list(header_table, lang);
@@ -38,12 +39,14 @@ int read_instrument(CliContext& context, const WindowTable& window, ParameterFie
   if (session.open(context.options, context.err) != 0) return kTrouble;
   BlockTransfer transfer = session_transfer(session, context.options);
   InstrumentBlocks blocks(transfer, fields);
-  return read_window(transfer, blocks, header, window, lang, "diff", context.err) == 0 ? 0 : kTrouble;
+  return read_window(transfer, blocks, header, window, lang, "diff", context.err) == 0 ? 0
+                                                                                       : kTrouble;
 }
 
 int run_diff(CliContext& context) {
   SavedWindowOptions options;
-  if (!take_saved_window_options(context.args, "diff", options, context.err, syntax())) return kTrouble;
+  if (!take_saved_window_options(context.args, "diff", options, context.err, syntax()))
+    return kTrouble;
   const int lang = options.language;
   WindowTable window;
   if (!find_window(options.key, lang, window)) {
@@ -74,7 +77,8 @@ int run_diff(CliContext& context) {
 CliCommandRegistration reg{{
     "diff",
     saved_window_usage("diff", syntax()),
-    "Compares a parameter file with another one, or with the instrument, one line per differing field.",
+    "Compares a parameter file with another one, or with the instrument, one line per differing "
+    "field.",
     run_diff,
 }};
 

@@ -51,17 +51,17 @@ int run_save(CliContext& context) {
   using namespace identification;
   RecordFileSession files(lang, hooks);
   files.set_file_kind(window.file_kind_text_id);
-  files.build_header_text(text_of(window.title_text_id, lang),
-                          IdentificationTexts{header_text(header, kSerialWeek),
-                                              header_text(header, kSerialYear),
-                                              header_text(header, kSerialNumber),
-                                              header_text(header, kSoftwareVersion),
-                                              header_text(header, kSoftwareText)});
+  files.build_header_text(
+      text_of(window.title_text_id, lang),
+      IdentificationTexts{header_text(header, kSerialWeek), header_text(header, kSerialYear),
+                          header_text(header, kSerialNumber), header_text(header, kSoftwareVersion),
+                          header_text(header, kSoftwareText)});
   int saved = 0;
   for (int block : window.file_sequence) {
-    const Bytes image = blocks.received().received(block)
-                            ? Bytes(blocks.received().image(block).begin(), blocks.received().image(block).end())
-                            : fields.register_image(block);
+    const Bytes image =
+        blocks.received().received(block)
+            ? Bytes(blocks.received().image(block).begin(), blocks.received().image(block).end())
+            : fields.register_image(block);
     const int mode = saved == 0 ? RecordFileSession::kNewFileMode : RecordFileSession::kAppendMode;
     if (files.save_record(path, image, mode) != 0) return 1;
     ++saved;

@@ -48,10 +48,12 @@ int run_transfer(CliContext& context) {
     if (take_flag(context.args, action.flag)) chosen.push_back(action.control);
   }
   SavedWindowOptions options;
-  if (!take_saved_window_options(context.args, "transfer", options, context.err, syntax())) return 2;
+  if (!take_saved_window_options(context.args, "transfer", options, context.err, syntax()))
+    return 2;
   const int lang = options.language;
   if (!chosen.empty() && options.key != "settings") {
-    context.err << "orvadw-cli transfer: the clock and reset options belong to the settings window\n";
+    context.err
+        << "orvadw-cli transfer: the clock and reset options belong to the settings window\n";
     return bad_usage(context.err, saved_window_usage("transfer", syntax()));
   }
 
@@ -77,13 +79,15 @@ int run_transfer(CliContext& context) {
   InstrumentBlocks blocks(transfer, fields);
   const SequenceOutcome outcome = transfer_sequence(sequences.blocks(Sequence::kWrite), 1, blocks);
   for (int block : outcome.done) {
-    context.out << "wrote block " << hex_address(block) << " (" << fields.block_words(block) << " registers)\n";
+    context.out << "wrote block " << hex_address(block) << " (" << fields.block_words(block)
+                << " registers)\n";
   }
   if (outcome.ok()) return 0;
-  const int text = outcome.result == result::kCannotOpenForWrite ? kCannotOpenPortTextId : kNoAnswerTextId;
+  const int text =
+      outcome.result == result::kCannotOpenForWrite ? kCannotOpenPortTextId : kNoAnswerTextId;
   context.err << text_of(text, lang) << "\n"
-              << "orvadw-cli transfer: block " << hex_address(outcome.failed_block) << " not written ("
-              << outcome.done.size() << " written before it): ";
+              << "orvadw-cli transfer: block " << hex_address(outcome.failed_block)
+              << " not written (" << outcome.done.size() << " written before it): ";
   report_result(context.err, blocks.last_code() != 0 ? blocks.last_code() : result::kNoAnswer);
   return 1;
 }
@@ -91,7 +95,8 @@ int run_transfer(CliContext& context) {
 CliCommandRegistration reg{{
     "transfer",
     saved_window_usage("transfer", syntax()),
-    "Sends a saved file's values to the instrument with the window's write sequence, one attempt a block.",
+    "Sends a saved file's values to the instrument with the window's write sequence, one attempt a "
+    "block.",
     run_transfer,
 }};
 

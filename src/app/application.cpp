@@ -53,7 +53,8 @@ int Application::run_window(const WindowRequest& request) {
   const std::string file = request.file.toStdString();
   // A named file's folder is where the next file dialog opens.
   if (!file.empty()) Configuration::instance().set_last_folder(folder_of(file));
-  std::unique_ptr<QDialog> window = factory->make(&main_window().master(), request.start_mode, nullptr, file);
+  std::unique_ptr<QDialog> window =
+      factory->make(&main_window().master(), request.start_mode, nullptr, file);
   termination_ = std::make_unique<TerminationSignal>([this] { request_quit(); });
   const int result = window->exec();
   termination_.reset();

@@ -10,9 +10,11 @@ int main(int argc, char** argv) {
   QApplication qt(argc, argv);
   const QStringList arguments = QCoreApplication::arguments().mid(1);
   QString error;
-  const std::optional<orvadw::WindowRequest> window = orvadw::parse_window_request(arguments, error);
+  const std::optional<orvadw::WindowRequest> window =
+      orvadw::parse_window_request(arguments, error);
   if (!error.isEmpty()) {
-    std::fprintf(stderr, "orvadw: %s\n%s\n", qPrintable(error), qPrintable(orvadw::window_entry_usage()));
+    std::fprintf(stderr, "orvadw: %s\n%s\n", qPrintable(error),
+                 qPrintable(orvadw::window_entry_usage()));
     return 2;
   }
   orvadw::Application application(window ? QStringList() : arguments);

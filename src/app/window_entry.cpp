@@ -9,7 +9,8 @@ namespace orvadw {
 namespace {
 
 template <typename Window>
-std::unique_ptr<QDialog> make(JBusMaster* master, int start_mode, QWidget* parent, const std::string& file) {
+std::unique_ptr<QDialog> make(JBusMaster* master, int start_mode, QWidget* parent,
+                              const std::string& file) {
   return std::make_unique<Window>(master, start_mode, parent, file);
 }
 
@@ -36,7 +37,8 @@ const WindowFactory* find_window_factory(const QString& name) {
 QString window_entry_usage() {
   QStringList names;
   for (const WindowFactory& factory : window_factories()) names << QLatin1String(factory.name);
-  return QStringLiteral("usage: orvadw [CONFIGURATION]\n       orvadw --window %1 [--mode N] [FILE]")
+  return QStringLiteral(
+             "usage: orvadw [CONFIGURATION]\n       orvadw --window %1 [--mode N] [FILE]")
       .arg(names.join(QLatin1Char('|')));
 }
 

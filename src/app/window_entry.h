@@ -17,7 +17,8 @@ class JBusMaster;
 
 struct WindowFactory {
   const char* name;
-  std::unique_ptr<QDialog> (*make)(JBusMaster* master, int start_mode, QWidget* parent, const std::string& file);
+  std::unique_ptr<QDialog> (*make)(JBusMaster* master, int start_mode, QWidget* parent,
+                                   const std::string& file);
 };
 
 const std::vector<WindowFactory>& window_factories();

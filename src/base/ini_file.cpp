@@ -140,7 +140,8 @@ std::optional<std::string_view> key_of(std::string_view line) {
 // A value written between one pair of matching quotes is read without
 // them, as the private-profile functions read it: "COM 1" gives COM 1.
 std::string_view unquote(std::string_view value) {
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
     value.remove_prefix(1);
     value.remove_suffix(1);
   }

@@ -10,8 +10,8 @@ class AnalogOutputDialog : public SettingsFamilyDialog {
   Q_OBJECT
 
  public:
-  AnalogOutputDialog(JBusMaster* master, int start_mode, QWidget* parent = nullptr, const std::string& file_path = {},
-                     const std::string& configuration_path = {});
+  AnalogOutputDialog(JBusMaster* master, int start_mode, QWidget* parent = nullptr,
+                     const std::string& file_path = {}, const std::string& configuration_path = {});
 };
 
 }  // namespace orvadw

@@ -3,12 +3,12 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWindow>
 #include <algorithm>
 #include <functional>
@@ -312,7 +312,8 @@ void CommunicatingDialog::place_progress(QWidget* window) {
   } else if (QWidget* opener = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
              opener != nullptr && opener->isVisible()) {
     over = opener->frameGeometry();
-  } else if (QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen()) {
+  } else if (QScreen* screen =
+                 this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen()) {
     over = screen->availableGeometry();
   }
   if (!over.isValid()) return;
@@ -320,8 +321,10 @@ void CommunicatingDialog::place_progress(QWidget* window) {
   placed.moveCenter(over.center());
   if (QScreen* screen = QGuiApplication::screenAt(over.center())) {
     const QRect area = screen->availableGeometry();
-    placed.moveLeft(std::clamp(placed.left(), area.left(), std::max(area.left(), area.right() - placed.width())));
-    placed.moveTop(std::clamp(placed.top(), area.top(), std::max(area.top(), area.bottom() - placed.height())));
+    placed.moveLeft(std::clamp(placed.left(), area.left(),
+                               std::max(area.left(), area.right() - placed.width())));
+    placed.moveTop(std::clamp(placed.top(), area.top(),
+                              std::max(area.top(), area.bottom() - placed.height())));
   }
   window->move(placed.topLeft());
 }

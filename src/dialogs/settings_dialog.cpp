@@ -9,9 +9,10 @@
 
 namespace orvadw {
 
-SettingsDialog::SettingsDialog(JBusMaster* master, int start_mode, QWidget* parent, const std::string& file_path,
-                               const std::string& configuration_path)
-    : SettingsFamilyDialog(settings_window, master, start_mode, parent, file_path, configuration_path) {}
+SettingsDialog::SettingsDialog(JBusMaster* master, int start_mode, QWidget* parent,
+                               const std::string& file_path, const std::string& configuration_path)
+    : SettingsFamilyDialog(settings_window, master, start_mode, parent, file_path,
+                           configuration_path) {}
 
 void SettingsDialog::add_window_controls() {
   QWidget* page = tab_widget() != nullptr ? tab_widget()->widget(kSpherePage) : nullptr;

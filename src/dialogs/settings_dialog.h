@@ -13,8 +13,8 @@ class SettingsDialog : public SettingsFamilyDialog {
  public:
   static constexpr int kSpherePage = 3;
 
-  SettingsDialog(JBusMaster* master, int start_mode, QWidget* parent = nullptr, const std::string& file_path = {},
-                 const std::string& configuration_path = {});
+  SettingsDialog(JBusMaster* master, int start_mode, QWidget* parent = nullptr,
+                 const std::string& file_path = {}, const std::string& configuration_path = {});
 
  protected:
   void add_window_controls() override;

@@ -32,7 +32,8 @@ struct FamilyButton {
 constexpr FamilyButton kButtons[] = {
     {SettingsFamilyDialog::kPrintButton, SettingsFamilyDialog::kPrintIcon, icon_id::kPrint},
     {SettingsFamilyDialog::kCompareButton, SettingsFamilyDialog::kCompareIcon, icon_id::kCompare},
-    {SettingsFamilyDialog::kTransferButton, SettingsFamilyDialog::kTransferIcon, icon_id::kTransfer},
+    {SettingsFamilyDialog::kTransferButton, SettingsFamilyDialog::kTransferIcon,
+     icon_id::kTransfer},
     {SettingsFamilyDialog::kSaveButton, SettingsFamilyDialog::kSaveIcon, icon_id::kSave},
 };
 
@@ -42,19 +43,21 @@ constexpr FamilyButton kButtons[] = {
 int register_templates(SettingsFamilyDialog::TableMaker make_table) {
   const WindowTable table = make_table(kEnglish);
   const bool tabbed = !table.pages.empty();
-  DialogTemplateRegistry::add(table.template_id, [descriptors = table.descriptors, tabbed](QWidget* target) {
-    Ui::SettingsFamilyForm form;
-    form.setupUi(target);
-    if (tabbed) {
-      auto* tabs = new QTabWidget;
-      replace_placeholder(form.c1298, tabs);
-    } else {
-      ParameterPageBuilder::build(descriptors, -1, form.c1298);
-    }
-  });
+  DialogTemplateRegistry::add(table.template_id,
+                              [descriptors = table.descriptors, tabbed](QWidget* target) {
+                                Ui::SettingsFamilyForm form;
+                                form.setupUi(target);
+                                if (tabbed) {
+                                  auto* tabs = new QTabWidget;
+                                  replace_placeholder(form.c1298, tabs);
+                                } else {
+                                  ParameterPageBuilder::build(descriptors, -1, form.c1298);
+                                }
+                              });
   for (std::size_t page = 0; page < table.pages.size(); ++page) {
-    ParameterPageBuilder::register_page(settings_family_page_template(table.template_id, static_cast<int>(page)),
-                                        table.descriptors, static_cast<int>(page));
+    ParameterPageBuilder::register_page(
+        settings_family_page_template(table.template_id, static_cast<int>(page)), table.descriptors,
+        static_cast<int>(page));
   }
   return table.template_id;
 }
@@ -62,7 +65,9 @@ int register_templates(SettingsFamilyDialog::TableMaker make_table) {
 // Between two blocks too, the window thread serves its timers and paints
 // (the link's idle hook does it while an answer is awaited); the person's
 // input waits for the end of the operation.
-void serve_events() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+void serve_events() {
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 std::string current_configuration(const std::string& given) {
   return given.empty() ? Configuration::instance().configuration_path() : given;
@@ -70,7 +75,9 @@ std::string current_configuration(const std::string& given) {
 
 }  // namespace
 
-int settings_family_page_template(int window_template, int page) { return window_template * 100 + page + 1; }
+int settings_family_page_template(int window_template, int page) {
+  return window_template * 100 + page + 1;
+}
 
 // The blocks of the window as the sequence runner reaches them.
 class SettingsFamilyDialog::WindowBlocks : public BlockAccess {
@@ -87,11 +94,13 @@ class SettingsFamilyDialog::WindowBlocks : public BlockAccess {
   SettingsFamilyDialog& dialog_;
 };
 
-SettingsFamilyDialog::SettingsFamilyDialog(TableMaker make_table, JBusMaster* master, int start_mode,
-                                           QWidget* parent, const std::string& file_path,
+SettingsFamilyDialog::SettingsFamilyDialog(TableMaker make_table, JBusMaster* master,
+                                           int start_mode, QWidget* parent,
+                                           const std::string& file_path,
                                            const std::string& configuration_path)
-    : CommunicatingDialog(register_templates(make_table), master, make_table(kEnglish).file_kind_text_id,
-                          start_mode, parent, current_configuration(configuration_path)),
+    : CommunicatingDialog(register_templates(make_table), master,
+                          make_table(kEnglish).file_kind_text_id, start_mode, parent,
+                          current_configuration(configuration_path)),
       make_table_(make_table) {
   table_ = make_table(language());
   rules_ = window_rules(table_.key);
@@ -99,13 +108,15 @@ SettingsFamilyDialog::SettingsFamilyDialog(TableMaker make_table, JBusMaster* ma
   this->file_path() = file_path;
   set_title_id(table_.title_text_id);
   for (std::size_t page = 0; page < table_.pages.size(); ++page) {
-    add_page(settings_family_page_template(template_id(), static_cast<int>(page)), table_.pages[page].tab_title_text_id);
+    add_page(settings_family_page_template(template_id(), static_cast<int>(page)),
+             table_.pages[page].tab_title_text_id);
   }
   add_fields(table_.descriptors);
   status_line_ = findChild<QLabel*>(QStringLiteral("status_line"));
   // The family's icons, under the ids its buttons ask for.
   for (const FamilyButton& b : kButtons) {
-    if (ButtonIcons::icon(b.icon).isNull()) ButtonIcons::add(b.icon, ButtonIcons::icon(b.standard_icon));
+    if (ButtonIcons::icon(b.icon).isNull())
+      ButtonIcons::add(b.icon, ButtonIcons::icon(b.standard_icon));
   }
 }
 
@@ -113,7 +124,8 @@ SettingsFamilyDialog::~SettingsFamilyDialog() {
   if (observing_) fields().remove_observer(this);
 }
 
-int SettingsFamilyDialog::set_sequence(int block, int position, Sequence sequence, int register_count) {
+int SettingsFamilyDialog::set_sequence(int block, int position, Sequence sequence,
+                                       int register_count) {
   if (register_count > 0 && raw_blocks_.register_block(block, register_count) != 0) return -1;
   return sequences_.set(block, position, sequence);
 }
@@ -247,7 +259,9 @@ int SettingsFamilyDialog::store_answer(int address, std::span<const std::uint8_t
   return CommunicatingDialog::store_answer(address, bytes);
 }
 
-int SettingsFamilyDialog::read_block(int block) { return read_registers(block, block_registers(block)); }
+int SettingsFamilyDialog::read_block(int block) {
+  return read_registers(block, block_registers(block));
+}
 
 int SettingsFamilyDialog::write_block(int block) {
   const std::vector<std::uint8_t> image = block_image(block);
@@ -353,7 +367,9 @@ void SettingsFamilyDialog::changed_marker() {
   if (compare_button_) compare_button_->setVisible(compare_allowed_ && !changed);
 }
 
-void SettingsFamilyDialog::field_value_changed(ParameterField&, ChangeOrigin) { changed_marker(); }
+void SettingsFamilyDialog::field_value_changed(ParameterField&, ChangeOrigin) {
+  changed_marker();
+}
 
 int SettingsFamilyDialog::on_edit_done() {
   apply_window_rules(rules_, fields());
@@ -363,11 +379,20 @@ int SettingsFamilyDialog::on_edit_done() {
 
 void SettingsFamilyDialog::on_button_click(int control, qint64) {
   switch (control) {
-    case kPrintButton: press_print(); break;
-    case kCompareButton: press_compare(); break;
-    case kTransferButton: press_transfer(); break;
-    case kSaveButton: press_save(); break;
-    default: break;
+    case kPrintButton:
+      press_print();
+      break;
+    case kCompareButton:
+      press_compare();
+      break;
+    case kTransferButton:
+      press_transfer();
+      break;
+    case kSaveButton:
+      press_save();
+      break;
+    default:
+      break;
   }
 }
 
@@ -411,8 +436,8 @@ void SettingsFamilyDialog::press_compare() {
 }
 
 std::unique_ptr<SettingsFamilyDialog> SettingsFamilyDialog::make_comparison_copy() {
-  return std::make_unique<SettingsFamilyDialog>(make_table_, master(), kModeCompareCopy, this, std::string(),
-                                                settings().path());
+  return std::make_unique<SettingsFamilyDialog>(make_table_, master(), kModeCompareCopy, this,
+                                                std::string(), settings().path());
 }
 
 }  // namespace orvadw

@@ -56,8 +56,9 @@ class SettingsFamilyDialog : public CommunicatingDialog, public FieldObserver {
 
   // file_path: the file of modes 4 (empty: the open dialog asks) and 65;
   // configuration_path: the program's current configuration when empty.
-  SettingsFamilyDialog(TableMaker make_table, JBusMaster* master, int start_mode, QWidget* parent = nullptr,
-                       const std::string& file_path = {}, const std::string& configuration_path = {});
+  SettingsFamilyDialog(TableMaker make_table, JBusMaster* master, int start_mode,
+                       QWidget* parent = nullptr, const std::string& file_path = {},
+                       const std::string& configuration_path = {});
   ~SettingsFamilyDialog() override;
 
   const WindowTable& table() const { return table_; }

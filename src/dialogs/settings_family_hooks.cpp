@@ -16,9 +16,13 @@ ParameterPrintHook& print_hook() {
 
 }  // namespace
 
-void install_parameter_compare_hook(ParameterCompareHook hook) { compare_hook() = std::move(hook); }
+void install_parameter_compare_hook(ParameterCompareHook hook) {
+  compare_hook() = std::move(hook);
+}
 
-void install_parameter_print_hook(ParameterPrintHook hook) { print_hook() = std::move(hook); }
+void install_parameter_print_hook(ParameterPrintHook hook) {
+  print_hook() = std::move(hook);
+}
 
 int show_parameter_differences(SettingsFamilyDialog& reference, SettingsFamilyDialog& actual) {
   return compare_hook() ? compare_hook()(reference, actual) : -1;

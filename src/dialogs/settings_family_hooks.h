@@ -13,7 +13,8 @@ class SettingsFamilyDialog;
 // reference: the comparison copy, holding the values of the file the user
 // chose (its file_path() names it); actual: the window in which compare was
 // pressed. 0 when the differences were shown.
-using ParameterCompareHook = std::function<int(SettingsFamilyDialog& reference, SettingsFamilyDialog& actual)>;
+using ParameterCompareHook =
+    std::function<int(SettingsFamilyDialog& reference, SettingsFamilyDialog& actual)>;
 // ask_printer: false in the read-and-print mode (the default printer, no
 // dialog). 0 when the sheet was printed.
 using ParameterPrintHook = std::function<int(SettingsFamilyDialog& dialog, bool ask_printer)>;

@@ -10,7 +10,8 @@ class SpecialSettingsDialog : public SettingsFamilyDialog {
   Q_OBJECT
 
  public:
-  SpecialSettingsDialog(JBusMaster* master, int start_mode, QWidget* parent = nullptr, const std::string& file_path = {},
+  SpecialSettingsDialog(JBusMaster* master, int start_mode, QWidget* parent = nullptr,
+                        const std::string& file_path = {},
                         const std::string& configuration_path = {});
 };
 

@@ -19,7 +19,8 @@ SequenceOutcome read_sequence(const std::vector<int>& blocks, BlockAccess& acces
   return outcome;
 }
 
-SequenceOutcome transfer_sequence(const std::vector<int>& blocks, int attempts, BlockAccess& access) {
+SequenceOutcome transfer_sequence(const std::vector<int>& blocks, int attempts,
+                                  BlockAccess& access) {
   SequenceOutcome outcome;
   const int tries = std::max(attempts, 1);
   for (int block : blocks) {

@@ -20,9 +20,9 @@ class BlockAccess {
 };
 
 struct SequenceOutcome {
-  int result = 0;          // 0 when every block was done, else the failing block's result
-  int failed_block = -1;   // -1 when none failed
-  std::vector<int> done;   // the blocks read or written, in order
+  int result = 0;         // 0 when every block was done, else the failing block's result
+  int failed_block = -1;  // -1 when none failed
+  std::vector<int> done;  // the blocks read or written, in order
   bool ok() const { return result == 0; }
 };
 
@@ -33,7 +33,8 @@ SequenceOutcome read_sequence(const std::vector<int>& blocks, BlockAccess& acces
 // Writes every block in order with up to attempts tries each (at least one),
 // stepping after every try; a block that still fails ends the transfer and
 // the blocks after it are not written. An empty sequence succeeds.
-SequenceOutcome transfer_sequence(const std::vector<int>& blocks, int attempts, BlockAccess& access);
+SequenceOutcome transfer_sequence(const std::vector<int>& blocks, int attempts,
+                                  BlockAccess& access);
 
 // The progress range of a transfer: attempts x blocks + 1.
 int transfer_progress_range(int block_count, int attempts);

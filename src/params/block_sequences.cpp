@@ -4,7 +4,8 @@
 
 namespace orvadw {
 
-BlockSequences::BlockSequences(std::vector<int> read, std::vector<int> write, std::vector<int> file) {
+BlockSequences::BlockSequences(std::vector<int> read, std::vector<int> write,
+                               std::vector<int> file) {
   for (int block : read) set(block, length(Sequence::kRead), Sequence::kRead);
   for (int block : write) set(block, length(Sequence::kWrite), Sequence::kWrite);
   for (int block : file) set(block, length(Sequence::kFile), Sequence::kFile);
@@ -26,7 +27,9 @@ int BlockSequences::set(int block, int position, Sequence sequence) {
   return 0;
 }
 
-int BlockSequences::length(Sequence sequence) const { return static_cast<int>(blocks(sequence).size()); }
+int BlockSequences::length(Sequence sequence) const {
+  return static_cast<int>(blocks(sequence).size());
+}
 
 const std::vector<int>& BlockSequences::blocks(Sequence sequence) const {
   return lists_[static_cast<std::size_t>(sequence)];
@@ -37,6 +40,8 @@ bool BlockSequences::contains(int block, Sequence sequence) const {
   return std::find(l.begin(), l.end(), block) != l.end();
 }
 
-void BlockSequences::clear(Sequence sequence) { list(sequence).clear(); }
+void BlockSequences::clear(Sequence sequence) {
+  list(sequence).clear();
+}
 
 }  // namespace orvadw

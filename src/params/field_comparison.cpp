@@ -12,7 +12,8 @@ bool blanked(const ParameterField& field) {
 
 }  // namespace
 
-FieldComparison compare_field_lists(const ParameterFieldList& reference, const ParameterFieldList& actual) {
+FieldComparison compare_field_lists(const ParameterFieldList& reference,
+                                    const ParameterFieldList& actual) {
   FieldComparison out;
   if (reference.size() != actual.size()) return out;
   out.comparable = true;
@@ -25,7 +26,8 @@ FieldComparison compare_field_lists(const ParameterFieldList& reference, const P
     const std::string ref_text = FieldTextForm::value_text(ref);
     const std::string act_text = FieldTextForm::value_text(act);
     if (ref_text == act_text) continue;
-    out.differences.push_back({static_cast<int>(i), ref.label_text(), ref_text, act_text, ref.unit_text()});
+    out.differences.push_back(
+        {static_cast<int>(i), ref.label_text(), ref_text, act_text, ref.unit_text()});
   }
   return out;
 }

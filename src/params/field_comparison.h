@@ -30,6 +30,7 @@ struct FieldComparison {
 
 // reference: the values of a saved file; actual: the values on screen (read
 // from the instrument, loaded or edited).
-FieldComparison compare_field_lists(const ParameterFieldList& reference, const ParameterFieldList& actual);
+FieldComparison compare_field_lists(const ParameterFieldList& reference,
+                                    const ParameterFieldList& actual);
 
 }  // namespace orvadw

@@ -30,7 +30,9 @@ std::string unit_of(const ParameterField& field, int language) {
   return unit > 0 ? text_of(unit, language) : std::string();
 }
 
-bool lists_items(const ParameterField& field) { return field.is_choice() || field.is_list_display(); }
+bool lists_items(const ParameterField& field) {
+  return field.is_choice() || field.is_list_display();
+}
 
 // The item values holding text, in list order.
 std::vector<int> values_with_text(const ParameterField& field, const std::string& text) {
@@ -87,7 +89,8 @@ int FieldTextForm::set_from_text(ParameterField& field, const std::string& value
   if (lists_items(field)) {
     const int item = item_value_of(field, value);
     if (item < 0) return -1;
-    if (field.is_choice()) return field.choose_display_index(field.items().display_index_of_value(item));
+    if (field.is_choice())
+      return field.choose_display_index(field.items().display_index_of_value(item));
     return field.set_integer(item);
   }
   if (field.value_control() == ValueControl::kEdit || field.value_control() == ValueControl::kSpin) {

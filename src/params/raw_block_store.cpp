@@ -13,9 +13,13 @@ int RawBlockStore::register_block(int block, int register_count) {
   return 0;
 }
 
-void RawBlockStore::unregister_block(int block) { entries_.erase(block); }
+void RawBlockStore::unregister_block(int block) {
+  entries_.erase(block);
+}
 
-bool RawBlockStore::is_registered(int block) const { return register_count(block) > 0; }
+bool RawBlockStore::is_registered(int block) const {
+  return register_count(block) > 0;
+}
 
 int RawBlockStore::register_count(int block) const {
   auto it = entries_.find(block);
@@ -24,7 +28,8 @@ int RawBlockStore::register_count(int block) const {
 
 int RawBlockStore::keep(int block, std::span<const std::uint8_t> bytes) {
   Entry& entry = entries_[block];
-  if (entry.register_count > 0 && bytes.size() != 2 * static_cast<std::size_t>(entry.register_count)) {
+  if (entry.register_count > 0 &&
+      bytes.size() != 2 * static_cast<std::size_t>(entry.register_count)) {
     return -1;
   }
   entry.bytes.assign(bytes.begin(), bytes.end());

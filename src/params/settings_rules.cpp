@@ -9,7 +9,9 @@ namespace {
 
 constexpr int kYes = 0;  // list 27 puts "yes" first
 
-bool threshold_relay(int type) { return type == 2 || type == 5; }
+bool threshold_relay(int type) {
+  return type == 2 || type == 5;
+}
 
 }  // namespace
 
@@ -18,7 +20,8 @@ void apply_rules(ParameterFieldList& fields) {
   fields.show_on_page(kRelay2Threshold, threshold_relay(fields.integer(kRelay2Type)));
 
   const int gain = fields.integer(kGainType);
-  if (ParameterField* margin = fields.field(kMargin)) margin->set_label_text_id(gain == 0 ? 95 : 114);
+  if (ParameterField* margin = fields.field(kMargin))
+    margin->set_label_text_id(gain == 0 ? 95 : 114);
   fields.enable(kMargin, gain != 2);
   fields.enable(kPolarity, gain != 2);
 
@@ -46,7 +49,8 @@ void choose_every_action(ParameterFieldList& fields) {
 }
 
 void plan_transfer(ParameterFieldList& fields, BlockSequences& sequences, const DateTime& now) {
-  for (int b : {block::kClock, block::kResetWord, block::kParameters}) sequences.set(b, -1, Sequence::kWrite);
+  for (int b : {block::kClock, block::kResetWord, block::kParameters})
+    sequences.set(b, -1, Sequence::kWrite);
 
   if (fields.integer(kSyncClock) == kYes) {
     if (ParameterField* clock = fields.field(kClockValue)) {
@@ -59,7 +63,8 @@ void plan_transfer(ParameterFieldList& fields, BlockSequences& sequences, const 
   const bool reset_count = fields.integer(kResetSphereCount) == kYes;
   if (reset_logger || reset_count) {
     if (ParameterField* word = fields.field(kResetWord)) {
-      const std::uint32_t value = (reset_logger ? kResetLoggerBit : 0) + (reset_count ? kResetSphereCountBit : 0);
+      const std::uint32_t value =
+          (reset_logger ? kResetLoggerBit : 0) + (reset_count ? kResetSphereCountBit : 0);
       word->set_number(value);
       word->commit();
       sequences.set(block::kResetWord, sequences.length(Sequence::kWrite), Sequence::kWrite);

@@ -10,11 +10,11 @@
 namespace orvadw::settings {
 
 // Control ids of the fields the rules read or set.
-inline constexpr int kSyncClock = 1222;     // list 27: 0 yes, 1 no
+inline constexpr int kSyncClock = 1222;  // list 27: 0 yes, 1 no
 inline constexpr int kResetLogger = 1195;
 inline constexpr int kResetSphereCount = 1191;
-inline constexpr int kClockValue = 1194;    // hidden, block 0x2301
-inline constexpr int kResetWord = 1193;     // hidden, block 0x230A
+inline constexpr int kClockValue = 1194;  // hidden, block 0x2301
+inline constexpr int kResetWord = 1193;   // hidden, block 0x230A
 inline constexpr int kRelay1Type = 1249;
 inline constexpr int kRelay1Threshold = 1216;
 inline constexpr int kRelay2Type = 1251;

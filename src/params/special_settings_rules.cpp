@@ -7,8 +7,8 @@ namespace orvadw::special {
 namespace {
 
 // The OEM models (rows 15 to 24) and arrangements (rows 26 to 28).
-constexpr int kOemControls[] = {1006, 1008, 1010, 1012, 1014, 1016, 1018, 1020, 1022, 1004,
-                                1243, 1245, 1247};
+constexpr int kOemControls[] = {1006, 1008, 1010, 1012, 1014, 1016, 1018,
+                                1020, 1022, 1004, 1243, 1245, 1247};
 
 double number(const ParameterFieldList& fields, int control) {
   const ParameterField* f = fields.field(control);
@@ -18,7 +18,8 @@ double number(const ParameterFieldList& fields, int control) {
 void set_serial(ParameterFieldList& fields, int target, int week, int year, int serial) {
   ParameterField* f = fields.field(target);
   if (f == nullptr) return;
-  const std::string text = serial_text(number(fields, week), number(fields, year), number(fields, serial));
+  const std::string text =
+      serial_text(number(fields, week), number(fields, year), number(fields, serial));
   if (f->value_text() != text) f->set_text(text);
   f->set_reference_text(text);
 }
@@ -26,7 +27,8 @@ void set_serial(ParameterFieldList& fields, int target, int week, int year, int 
 }  // namespace
 
 std::string serial_text(double week, double year, double number) {
-  return format_float("%02.f", week) + "/" + format_float("%02.f", year) + "/" + format_float("%05.f", number);
+  return format_float("%02.f", week) + "/" + format_float("%02.f", year) + "/" +
+         format_float("%05.f", number);
 }
 
 void apply_rules(ParameterFieldList& fields) {

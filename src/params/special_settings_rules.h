@@ -9,7 +9,7 @@ namespace orvadw::special {
 inline constexpr int kSerialWeek = 1165;
 inline constexpr int kSerialYear = 1158;
 inline constexpr int kSerialNumber = 1166;
-inline constexpr int kSerialText = 1155;       // hidden
+inline constexpr int kSerialText = 1155;  // hidden
 inline constexpr int kBoardWeek = 1162;
 inline constexpr int kBoardYear = 1161;
 inline constexpr int kBoardNumber = 1163;

@@ -21,8 +21,8 @@ void apply_window_rules(const WindowRules& rules, ParameterFieldList& fields) {
   if (rules.apply != nullptr) rules.apply(fields);
 }
 
-void plan_window_transfer(const WindowRules& rules, ParameterFieldList& fields, BlockSequences& sequences,
-                          const DateTime& now) {
+void plan_window_transfer(const WindowRules& rules, ParameterFieldList& fields,
+                          BlockSequences& sequences, const DateTime& now) {
   if (rules.plan_transfer != nullptr) rules.plan_transfer(fields, sequences, now);
 }
 

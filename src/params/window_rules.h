@@ -15,7 +15,8 @@ struct WindowRules {
   void (*apply)(ParameterFieldList& fields) = nullptr;
   // Before a transfer: rebuilds the write sequence (and the values only a
   // transfer sends).
-  void (*plan_transfer)(ParameterFieldList& fields, BlockSequences& sequences, const DateTime& now) = nullptr;
+  void (*plan_transfer)(ParameterFieldList& fields, BlockSequences& sequences,
+                        const DateTime& now) = nullptr;
   // At the start of the unattended transfer.
   void (*unattended)(ParameterFieldList& fields) = nullptr;
 };
@@ -25,7 +26,7 @@ WindowRules window_rules(const std::string& key);
 
 // Each runs the rule when the window has it.
 void apply_window_rules(const WindowRules& rules, ParameterFieldList& fields);
-void plan_window_transfer(const WindowRules& rules, ParameterFieldList& fields, BlockSequences& sequences,
-                          const DateTime& now);
+void plan_window_transfer(const WindowRules& rules, ParameterFieldList& fields,
+                          BlockSequences& sequences, const DateTime& now);
 
 }  // namespace orvadw

@@ -1,9 +1,9 @@
 #include "ui/parameter_page_builder.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QEvent>
 #include <QLabel>
 #include <vector>
 
@@ -24,7 +24,8 @@ constexpr int kFrameMargin = 8;
 constexpr int kBlankLineHeight = 10;
 
 bool has_controls(const ParameterField& field) {
-  return field.has_frame() || field.has_label() || field.has_unit() || field.value_control() != ValueControl::kNone;
+  return field.has_frame() || field.has_label() || field.has_unit() ||
+         field.value_control() != ValueControl::kNone;
 }
 
 template <typename W>
@@ -38,7 +39,8 @@ W* placeholder(int control_id) {
 // rules hide the frame, so a hidden frame leaves no hole.
 class FrameSpace : public QObject {
  public:
-  FrameSpace(QGroupBox* frame, std::vector<QWidget*> space) : QObject(frame), space_(std::move(space)) {
+  FrameSpace(QGroupBox* frame, std::vector<QWidget*> space)
+      : QObject(frame), space_(std::move(space)) {
     frame->installEventFilter(this);
   }
 
@@ -101,7 +103,8 @@ class PageLayout {
       values_->addWidget(placeholder<QWidget>(field.value_control_id()), 1);
     }
     grid_->addLayout(values_, row_, kValueColumn);
-    if (field.has_unit()) grid_->addWidget(placeholder<QLabel>(field.unit_control_id()), row_, kUnitColumn);
+    if (field.has_unit())
+      grid_->addWidget(placeholder<QLabel>(field.unit_control_id()), row_, kUnitColumn);
     joinable_ = !field.has_label();
     ++row_;
     ++framed_rows_;
@@ -158,7 +161,8 @@ class PageLayout {
 
 }  // namespace
 
-void ParameterPageBuilder::build(const std::vector<ParameterDescriptor>& table, int page, QWidget* target) {
+void ParameterPageBuilder::build(const std::vector<ParameterDescriptor>& table, int page,
+                                 QWidget* target) {
   if (target == nullptr) return;
   PageLayout layout(target);
   // Lines that exist only on the printed sheet (blank lines, headings)
@@ -175,7 +179,8 @@ void ParameterPageBuilder::build(const std::vector<ParameterDescriptor>& table, 
   layout.finish();
 }
 
-void ParameterPageBuilder::register_page(int template_id, std::vector<ParameterDescriptor> table, int page) {
+void ParameterPageBuilder::register_page(int template_id, std::vector<ParameterDescriptor> table,
+                                         int page) {
   DialogTemplateRegistry::add(template_id, [table = std::move(table), page](QWidget* target) {
     build(table, page, target);
   });

@@ -24,10 +24,14 @@ int& installed_language() {
 // Debian ships Portuguese as Brazilian only.
 const char* file_name(int language) {
   switch (language) {
-    case kFrench: return "qtbase_fr";
-    case kPortuguese: return "qtbase_pt_BR";
-    case kGerman: return "qtbase_de";
-    default: return nullptr;
+    case kFrench:
+      return "qtbase_fr";
+    case kPortuguese:
+      return "qtbase_pt_BR";
+    case kGerman:
+      return "qtbase_de";
+    default:
+      return nullptr;
   }
 }
 
@@ -36,7 +40,8 @@ const char* file_name(int language) {
 bool use_qt_translations(int language) {
   QCoreApplication* app = QCoreApplication::instance();
   if (app == nullptr) return false;
-  if (language == installed_language() && (installed() || file_name(language) == nullptr)) return true;
+  if (language == installed_language() && (installed() || file_name(language) == nullptr))
+    return true;
   if (QTranslator* old = installed().data()) {
     QCoreApplication::removeTranslator(old);
     delete old;
@@ -48,7 +53,8 @@ bool use_qt_translations(int language) {
     return true;
   }
   auto* translator = new QTranslator(app);
-  if (!translator->load(QString::fromLatin1(name), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+  if (!translator->load(QString::fromLatin1(name),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     delete translator;
     return false;
   }
@@ -58,6 +64,8 @@ bool use_qt_translations(int language) {
   return true;
 }
 
-int qt_translations_language() { return installed_language(); }
+int qt_translations_language() {
+  return installed_language();
+}
 
 }  // namespace orvadw

@@ -19,7 +19,8 @@ namespace {
 TEST(WindowEntry, TheCommandLineNamesTheWindowItsModeAndItsFile) {
   QString error;
   EXPECT_FALSE(parse_window_request({}, error).has_value());
-  EXPECT_FALSE(parse_window_request({"site.cfg"}, error).has_value()) << "the program's usual start";
+  EXPECT_FALSE(parse_window_request({"site.cfg"}, error).has_value())
+      << "the program's usual start";
 
   auto plain = parse_window_request({"--window", "settings"}, error);
   ASSERT_TRUE(plain.has_value());
@@ -54,8 +55,9 @@ TEST(WindowEntry, EveryWindowOfTheTableOpensWithAllItsControls) {
   ScriptedMessageService messages;
   ScopedMessageService scope(&messages);
   JBusMaster master;
-  const std::map<std::string, QString> titles = {
-      {"settings", "Settings"}, {"special", "Special Settings"}, {"analog", "Analog Output Settings"}};
+  const std::map<std::string, QString> titles = {{"settings", "Settings"},
+                                                 {"special", "Special Settings"},
+                                                 {"analog", "Analog Output Settings"}};
   ASSERT_EQ(window_factories().size(), titles.size());
   for (const WindowFactory& factory : window_factories()) {
     SCOPED_TRACE(factory.name);

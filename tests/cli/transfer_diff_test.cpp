@@ -40,7 +40,8 @@ class TransferDiffTest : public test::InstrumentCliTest {
 
   // The command line on this test's instrument through the tap.
   test::CliRun tapped(const std::vector<std::string>& command) {
-    std::vector<std::string> args = {"--port", test::WireTap::device(name_), "--baud-index", "7", "--timeout", "200"};
+    std::vector<std::string> args = {
+        "--port", test::WireTap::device(name_), "--baud-index", "7", "--timeout", "200"};
     args.insert(args.end(), command.begin(), command.end());
     return test::capture_cli(args);
   }
@@ -75,17 +76,19 @@ TEST_F(TransferDiffTest, TransferWritesTheFileInTheWindowsOrderWithClockAndReset
   set_byte(block::kParameters, 50, 1, 9);  // the instrument moved on since
 
   tap_.log().clear();
-  const test::CliRun run =
-      tapped({"transfer", "--window", "settings", file, "--sync-clock", "--reset-logger", "--reset-count"});
+  const test::CliRun run = tapped({"transfer", "--window", "settings", file, "--sync-clock",
+                                   "--reset-logger", "--reset-count"});
   ASSERT_EQ(run.status, 0) << run.err;
   const auto sent = tap_.log().requests();
-  ASSERT_EQ(request_texts(sent), (std::vector<std::string>{"F16 2301 3", "F16 230A 2", "F16 1000 50"}));
+  ASSERT_EQ(request_texts(sent),
+            (std::vector<std::string>{"F16 2301 3", "F16 230A 2", "F16 1000 50"}));
   EXPECT_EQ(hex(sent[1].data), "00 01 00 01");
   EXPECT_EQ(hex(sent[2].data), hex(saved));
   EXPECT_EQ(hex(instrument_->registers(block::kParameters, 50)), hex(saved));
   EXPECT_EQ(instrument_->logger_size(), 0);
   EXPECT_EQ(run.out,
-            "wrote block 0x2301 (3 registers)\nwrote block 0x230A (2 registers)\nwrote block 0x1000 (50 registers)\n");
+            "wrote block 0x2301 (3 registers)\nwrote block 0x230A (2 registers)\nwrote block "
+            "0x1000 (50 registers)\n");
 
   // Without the options only the parameter block goes; the other windows
   // write their own block alone.
@@ -107,13 +110,16 @@ TEST_F(TransferDiffTest, ASilentInstrumentStopsTheTransferAndTheBlocksWrittenAre
   ASSERT_EQ(cli({"save", "--window", "settings", file}).status, 0);
   tap_.log().clear();
   tap_.log().swallow(1);  // the clock is answered, then nothing
-  const test::CliRun run = tapped({"transfer", "--window", "settings", file, "--sync-clock", "--reset-logger"});
+  const test::CliRun run =
+      tapped({"transfer", "--window", "settings", file, "--sync-clock", "--reset-logger"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "wrote block 0x2301 (3 registers)\n");
   EXPECT_NE(run.err.find(text_of(73, kEnglish)), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("block 0x230A not written (1 written before it)"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("block 0x230A not written (1 written before it)"), std::string::npos)
+      << run.err;
   EXPECT_NE(run.err.find("error 251"), std::string::npos) << run.err;
-  for (const std::string& r : requests()) EXPECT_NE(r, "F16 1000 50") << "nothing after the failing block";
+  for (const std::string& r : requests())
+    EXPECT_NE(r, "F16 1000 50") << "nothing after the failing block";
 
   // Refusals before the line is touched.
   tap_.log().clear();
@@ -122,14 +128,16 @@ TEST_F(TransferDiffTest, ASilentInstrumentStopsTheTransferAndTheBlocksWrittenAre
   EXPECT_EQ(tapped({"transfer", "--window", "settings", garbage}).status, 1);
   EXPECT_EQ(tapped({"transfer", "--window", "analog", file, "--sync-clock"}).status, 2);
   EXPECT_EQ(tapped({"transfer", "--window", "esc", file}).status, 2);
-  EXPECT_EQ(tapped({"transfer", "--window", "analog", file}).status, 1) << "a settings file is no analog file";
+  EXPECT_EQ(tapped({"transfer", "--window", "analog", file}).status, 1)
+      << "a settings file is no analog file";
   EXPECT_TRUE(requests().empty());
 }
 
 TEST_F(TransferDiffTest, DiffListsTheDifferingFieldsLikeTheWindowsCompare) {
   const std::string a = path("a.eta");
   ASSERT_EQ(cli({"save", "--window", "settings", a}).status, 0);
-  EXPECT_EQ(cli({"diff", "--window", "settings", a}).status, 0) << "the file is what the instrument holds";
+  EXPECT_EQ(cli({"diff", "--window", "settings", a}).status, 0)
+      << "the file is what the instrument holds";
   const test::CliRun same = cli({"diff", "--window", "settings", a, a});
   EXPECT_EQ(same.status, 0);
   EXPECT_EQ(same.out, "");
@@ -156,12 +164,14 @@ TEST_F(TransferDiffTest, DiffListsTheDifferingFieldsLikeTheWindowsCompare) {
   set_byte(block::kSpecial, 9, 6, 7);
   const std::string r = path("r.rsp");
   ASSERT_EQ(cli({"save", "--window", "special", r}).status, 0);
-  EXPECT_EQ(cli({"diff", "--window", "special", r, q}).out, "Unit: Kalometra OR -> Kalometra OR #2\n");
+  EXPECT_EQ(cli({"diff", "--window", "special", r, q}).out,
+            "Unit: Kalometra OR -> Kalometra OR #2\n");
 
   // Trouble is 2, as for diff(1).
   EXPECT_EQ(cli({"diff", "--window", "settings", path("missing.eta")}).status, 2);
   EXPECT_EQ(cli({"diff", "--window", "settings", a, p}).status, 2) << "a special settings file";
-  EXPECT_EQ(capture_cli({"--port", "sim:nobody-here", "diff", "--window", "settings", a}).status, 2);
+  EXPECT_EQ(capture_cli({"--port", "sim:nobody-here", "diff", "--window", "settings", a}).status,
+            2);
   EXPECT_EQ(cli({"diff", "--window", "settings"}).status, 2);
   EXPECT_EQ(cli({"diff", "--window", "settings", a, b, a}).status, 2);
 }

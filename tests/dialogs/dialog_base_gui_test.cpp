@@ -46,7 +46,8 @@ class SendingDialog : public CommunicatingDialog {
   SendingDialog(const std::string& configuration)
       : CommunicatingDialog(kFormTemplate, nullptr, -1, 2, nullptr, configuration) {
     add_fields({
-        {kLimited, 0, 0, kind::kEdit, 0, "10", 0, 0, 0, 100, "%0.1f", value_type::kU16, 0, 0x1000, -1},
+        {kLimited, 0, 0, kind::kEdit, 0, "10", 0, 0, 0, 100, "%0.1f", value_type::kU16, 0, 0x1000,
+         -1},
         {kOther, 0, 0, kind::kEdit, 0, "0", 0, 0, 0, 100, "%0.f", value_type::kU16, 2, 0x1000, -1},
     });
   }
@@ -216,7 +217,8 @@ TEST_F(DialogBaseTest, AFieldWithoutItsControlIsReported) {
   dialog.initialise();
   EXPECT_TRUE(dialog.unbound_controls().empty());
   // A row naming a control the form does not have.
-  dialog.add_fields({{9499, 0, 0, kind::kEdit, 0, "1", 0, 0, 0, 9, "%0.f", value_type::kU8, 4, 0x1000, -1}});
+  dialog.add_fields(
+      {{9499, 0, 0, kind::kEdit, 0, "1", 0, 0, 0, 9, "%0.f", value_type::kU8, 4, 0x1000, -1}});
   EXPECT_EQ(dialog.unbound_controls(), std::vector<int>{9499});
   // Its value still lives in the model and is sent.
   EXPECT_EQ(dialog.fields().encode(0x1000).size(), 5u);

@@ -123,7 +123,8 @@ TEST_F(SettingsFamilyTest, ReadingShowsTheInstrumentAndTransferWritesClockResetW
   auto d = make<SettingsDialog>(1);
   d->initialise();
   EXPECT_EQ(requests(), (std::vector<std::string>{"F3 FF00 25", "F3 0100 22", "F3 1000 50"}));
-  EXPECT_EQ(window_lines(*d, block::kParameters), instrument_lines(settings_window(kEnglish), block::kParameters));
+  EXPECT_EQ(window_lines(*d, block::kParameters),
+            instrument_lines(settings_window(kEnglish), block::kParameters));
   EXPECT_EQ(d->windowTitle(), "Settings");
   EXPECT_EQ(d->status_line()->text().toStdString(), text_of(235, kEnglish));
   EXPECT_TRUE(d->unbound_controls().empty());
@@ -150,7 +151,8 @@ TEST_F(SettingsFamilyTest, ReadingShowsTheInstrumentAndTransferWritesClockResetW
   env.messages.queue_answer(MessageService::kYes);
   d->press_transfer();
   const auto sent = tap.log().requests();
-  ASSERT_EQ(request_texts(sent), (std::vector<std::string>{"F16 2301 3", "F16 230A 2", "F16 1000 50"}));
+  ASSERT_EQ(request_texts(sent),
+            (std::vector<std::string>{"F16 2301 3", "F16 230A 2", "F16 1000 50"}));
   EXPECT_EQ(hex(sent[1].data), "00 01 00 01");
   EXPECT_EQ(hex(sent[2].data), hex(d->fields().register_image(block::kParameters)));
   EXPECT_EQ(sent[2].data[1], 12) << "the JBus number typed";
@@ -217,7 +219,8 @@ TEST_F(SettingsFamilyTest, SaveThenLoadShowsTheFileWithItsDateAndSendsNothing) {
   auto d = make<SettingsDialog>(4, file);
   d->initialise();
   EXPECT_TRUE(requests().empty());
-  EXPECT_EQ(window_lines(*d, block::kParameters), instrument_lines(settings_window(kEnglish), block::kParameters));
+  EXPECT_EQ(window_lines(*d, block::kParameters),
+            instrument_lines(settings_window(kEnglish), block::kParameters));
   const QString stamp =
       QString::fromStdString(" (" + saved.format_date() + " - " + saved.format_time() + ")");
   EXPECT_TRUE(d->windowTitle().endsWith(stamp)) << d->windowTitle().toStdString();
@@ -254,12 +257,13 @@ TEST_F(SettingsFamilyTest, TheUnattendedTransferWritesTheTableValuesWithTwoAttem
   tap.log().swallow(0, 2);
   auto d = make<SettingsDialog>(16);
   EXPECT_EQ(d->exec(), QDialog::Accepted);
-  EXPECT_EQ(requests(), (std::vector<std::string>{"F16 2301 3", "F16 2301 3", "F16 2301 3", "F16 2301 3",
-                                                  "F16 230A 2", "F16 1000 50"}));
+  EXPECT_EQ(requests(), (std::vector<std::string>{"F16 2301 3", "F16 2301 3", "F16 2301 3",
+                                                  "F16 2301 3", "F16 230A 2", "F16 1000 50"}));
   const auto sent = tap.log().requests();
   EXPECT_EQ(hex(sent[4].data), "00 01 00 01");
-  EXPECT_EQ(hex(sent[5].data),
-            hex(make_field_list(settings_window(kEnglish), kEnglish).register_image(block::kParameters)));
+  EXPECT_EQ(
+      hex(sent[5].data),
+      hex(make_field_list(settings_window(kEnglish), kEnglish).register_image(block::kParameters)));
   EXPECT_TRUE(env.messages.shown().empty()) << "no question, no message";
 
   // The analog outputs: seven registers, three zero ones then the points.
@@ -281,7 +285,8 @@ TEST_F(SettingsFamilyTest, AnInstrumentThatStopsAnsweringEndsTheTransferAtThatBl
   tap.log().swallow(1);  // the clock goes through, then silence
   env.messages.queue_answer(MessageService::kYes);
   d->press_transfer();
-  EXPECT_EQ(requests(), (std::vector<std::string>{"F16 2301 3", "F16 230A 2", "F16 230A 2", "F16 230A 2"}));
+  EXPECT_EQ(requests(),
+            (std::vector<std::string>{"F16 2301 3", "F16 230A 2", "F16 230A 2", "F16 230A 2"}));
   ASSERT_EQ(test::shown_texts(env.messages).size(), 1u);
   EXPECT_EQ(test::shown_texts(env.messages)[0].toStdString(), text_of(73, kEnglish));
   EXPECT_EQ(env.messages.shown().back().caption.toStdString(), text_of(74, kEnglish));
@@ -333,13 +338,15 @@ TEST_F(SettingsFamilyTest, CancelDuringTheReadIsRefusedAndTheWindowStaysServed) 
 TEST_F(SettingsFamilyTest, CompareLoadsTheChosenFileAndHandsBothWindowsOver) {
   const std::string file = saved_settings_file("reference.eta");
   std::vector<std::string> handed;
-  install_parameter_compare_hook([&](SettingsFamilyDialog& reference, SettingsFamilyDialog& actual) {
-    EXPECT_EQ(reference.start_mode(), SettingsFamilyDialog::kModeCompareCopy);
-    EXPECT_EQ(reference.file_path(), file);
-    const FieldComparison c = compare_field_lists(reference.fields(), actual.fields());
-    for (const FieldDifference& d : c.differences) handed.push_back(d.label + ": " + d.reference_value + " -> " + d.actual_value);
-    return 0;
-  });
+  install_parameter_compare_hook(
+      [&](SettingsFamilyDialog& reference, SettingsFamilyDialog& actual) {
+        EXPECT_EQ(reference.start_mode(), SettingsFamilyDialog::kModeCompareCopy);
+        EXPECT_EQ(reference.file_path(), file);
+        const FieldComparison c = compare_field_lists(reference.fields(), actual.fields());
+        for (const FieldDifference& d : c.differences)
+          handed.push_back(d.label + ": " + d.reference_value + " -> " + d.actual_value);
+        return 0;
+      });
   // The instrument's JBus number changes after the file was saved.
   auto image = instrument->registers(block::kParameters, 50);
   image[1] = 9;
@@ -432,8 +439,8 @@ TEST_F(SettingsFamilyTest, TheWindowWritesWhatTheCommandLineWritesForTheSameFile
 
   tap.log().clear();
   std::ostringstream out, err;
-  const int status = cli::run_cli({"--port", test::WireTap::device(env.sim_name()), "--baud-index", "7", "transfer",
-                                   "--window", "settings", file},
+  const int status = cli::run_cli({"--port", test::WireTap::device(env.sim_name()), "--baud-index",
+                                   "7", "transfer", "--window", "settings", file},
                                   out, err);
   EXPECT_EQ(status, 0) << err.str();
   const auto from_cli = tap.log().requests();

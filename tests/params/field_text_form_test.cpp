@@ -33,11 +33,13 @@ TEST(FieldTextForm, EveryChoiceItemRoundTripsInEveryLanguage) {
           for (const ChoiceItem& item : field.items().items()) {
             SCOPED_TRACE(key + " language " + std::to_string(language) + " control " +
                          std::to_string(field.descriptor().control_id) + " item " + item.text);
-            ASSERT_GE(field.set_integer(item.value + static_cast<int>(field.descriptor().minimum)), 0);
+            ASSERT_GE(field.set_integer(item.value + static_cast<int>(field.descriptor().minimum)),
+                      0);
             const std::vector<std::uint8_t> before = list.encode(block);
             ParameterFieldList fresh = make_field_list(table, language);
             FieldTextForm::Error error;
-            ASSERT_EQ(FieldTextForm::apply(fresh, block, FieldTextForm::lines(list, block), error), 0)
+            ASSERT_EQ(FieldTextForm::apply(fresh, block, FieldTextForm::lines(list, block), error),
+                      0)
                 << error.reason;
             EXPECT_EQ(hex(fresh.encode(block)), hex(before));
             ++checked;
@@ -64,7 +66,8 @@ TEST(FieldTextForm, RepeatedItemsAreNumberedInListOrder) {
   EXPECT_EQ(model.integer(), 8);
   EXPECT_EQ(FieldTextForm::set_from_text(model, "Kalometra OR"), 0);
   EXPECT_EQ(model.integer(), 7);
-  for (const char* bad : {"Kalometra OR #3", "Kalometra OR #1", "Kalometra OR #", "Kalometra R6 #2", "Kalometra"}) {
+  for (const char* bad :
+       {"Kalometra OR #3", "Kalometra OR #1", "Kalometra OR #", "Kalometra R6 #2", "Kalometra"}) {
     EXPECT_EQ(FieldTextForm::set_from_text(model, bad), -1) << bad;
   }
   EXPECT_EQ(model.integer(), 7);
@@ -81,9 +84,9 @@ TEST(FieldComparison, DifferencesInTableOrderWithHiddenFieldsLeftOut) {
   EXPECT_TRUE(compare_field_lists(reference, actual).comparable);
   EXPECT_TRUE(compare_field_lists(reference, actual).differences.empty());
 
-  actual.field(1117)->set_number(12);      // JBus number
-  actual.field(1035)->set_number(6000);    // TX period, further down the table
-  reference.field(1216)->set_number(1500);  // relay 1 threshold, hidden by its type
+  actual.field(1117)->set_number(12);                     // JBus number
+  actual.field(1035)->set_number(6000);                   // TX period, further down the table
+  reference.field(1216)->set_number(1500);                // relay 1 threshold, hidden by its type
   actual.field(1194)->set_text("01/01/2020 - 00:00:00");  // the hidden clock value
   apply_window_rules(window_rules("settings"), reference);
   apply_window_rules(window_rules("settings"), actual);

@@ -167,7 +167,8 @@ TEST(SpecialSettingsRules, SerialTextsAndTheOemChoice) {
     EXPECT_NE(control, special::kSerialText);
     EXPECT_NE(control, special::kBoardSerialText);
   }
-  const std::vector<int> oem_side = {special::kOemFrame, special::kArrangementFrame, 1006, 1004, 1243, 1247};
+  const std::vector<int> oem_side = {
+      special::kOemFrame, special::kArrangementFrame, 1006, 1004, 1243, 1247};
   const std::vector<int> model_side = {special::kModel, special::kModelFrame, special::kMaxChords};
   for (int oem : {0, 1, 0}) {
     fields.field(special::kOem)->set_integer(oem);

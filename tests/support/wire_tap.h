@@ -56,7 +56,8 @@ class TapLog {
       if (r.function == 16) {
         length = 9 + static_cast<std::size_t>(b[i + 6]);
         if (i + length > b.size()) break;
-        r.data.assign(b.begin() + static_cast<long>(i) + 7, b.begin() + static_cast<long>(i + length) - 2);
+        r.data.assign(b.begin() + static_cast<long>(i) + 7,
+                      b.begin() + static_cast<long>(i + length) - 2);
       }
       out.push_back(r);
       i += length;
@@ -73,7 +74,8 @@ class TapLog {
   bool swallowing() const {
     std::lock_guard lock(mutex_);
     const int frame = static_cast<int>(count_frames_locked());
-    return swallow_first_ >= 0 && frame >= swallow_first_ && (swallow_last_ < 0 || frame <= swallow_last_);
+    return swallow_first_ >= 0 && frame >= swallow_first_ &&
+           (swallow_last_ < 0 || frame <= swallow_last_);
   }
 
  private:
@@ -83,7 +85,8 @@ class TapLog {
     std::size_t frames = 0;
     std::size_t i = 0;
     while (i + 8 <= sent_.size()) {
-      const std::size_t length = sent_[i + 1] == 16 ? 9 + static_cast<std::size_t>(sent_[i + 6]) : 8;
+      const std::size_t length =
+          sent_[i + 1] == 16 ? 9 + static_cast<std::size_t>(sent_[i + 6]) : 8;
       if (i + length > sent_.size()) break;
       ++frames;
       i += length;
@@ -100,7 +103,9 @@ class TapLog {
 class TapPort : public SerialPort {
  public:
   TapPort(std::unique_ptr<SerialPort> inner, std::shared_ptr<TapLog> log)
-      : SerialPort(inner->port_index(), inner->driver_kind()), inner_(std::move(inner)), log_(std::move(log)) {
+      : SerialPort(inner->port_index(), inner->driver_kind()),
+        inner_(std::move(inner)),
+        log_(std::move(log)) {
     set_status(inner_->status());
   }
 
@@ -126,7 +131,9 @@ class TapPort : public SerialPort {
   int receive_free() override { return keep(inner_->receive_free()); }
   int receive_count() override { return keep(inner_->receive_count()); }
   int purge_transmit() override { return keep(inner_->purge_transmit()); }
-  int read_block(std::uint8_t* buffer, int length) override { return keep(inner_->read_block(buffer, length)); }
+  int read_block(std::uint8_t* buffer, int length) override {
+    return keep(inner_->read_block(buffer, length));
+  }
   int send_break(int milliseconds) override { return keep(inner_->send_break(milliseconds)); }
   int modem_status() override { return keep(inner_->modem_status()); }
   int line_status() override { return keep(inner_->line_status()); }
@@ -162,9 +169,10 @@ class WireTap : public SerialDriver {
   const std::shared_ptr<TapLog>& log() const { return log_; }
 
   bool handles(const std::string& device) const override { return device.rfind("tap:", 0) == 0; }
-  std::unique_ptr<SerialPort> open(const std::string& device, int port_index, int baud, char parity, int data_bits,
-                                   int stop_bits) override {
-    auto inner = open_serial_device("sim:" + device.substr(4), port_index, baud, parity, data_bits, stop_bits);
+  std::unique_ptr<SerialPort> open(const std::string& device, int port_index, int baud, char parity,
+                                   int data_bits, int stop_bits) override {
+    auto inner = open_serial_device("sim:" + device.substr(4), port_index, baud, parity, data_bits,
+                                    stop_bits);
     return std::make_unique<TapPort>(std::move(inner), log_);
   }
 
