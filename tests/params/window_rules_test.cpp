@@ -36,10 +36,8 @@ const std::vector<RuleCase>& settings_cases() {
   using namespace settings;
   static const std::vector<RuleCase> cases = {
       {"relay 1 open", kRelay1Type, 0, {{kRelay1Threshold, false}}},
-      {"relay 1 fault", kRelay1Type, 1, {{kRelay1Threshold, false}}},
       {"relay 1 threshold+", kRelay1Type, 2, {{kRelay1Threshold, true}}},
       {"relay 1 sphere", kRelay1Type, 3, {{kRelay1Threshold, false}}},
-      {"relay 1 closed", kRelay1Type, 4, {{kRelay1Threshold, false}}},
       {"relay 1 threshold-", kRelay1Type, 5, {{kRelay1Threshold, true}}},
       {"relay 2 threshold+", kRelay2Type, 2, {{kRelay2Threshold, true}, {kRelay1Threshold, false}}},
       {"relay 2 sphere", kRelay2Type, 3, {{kRelay2Threshold, false}}},
@@ -57,7 +55,6 @@ const std::vector<RuleCase>& settings_cases() {
        {{kSphereVMin, false}, {kSphereVMax, false}, {kSphereQMin, true}, {kSphereQMax, true}}},
       {"material other", kMaterial, 0, {{kMaterialSpeed, true}}},
       {"material steel", kMaterial, 11, {{kMaterialSpeed, false}}},
-      {"material cast iron", kMaterial, 8, {{kMaterialSpeed, false}}},
   };
   return cases;
 }
@@ -137,17 +134,6 @@ TEST(SettingsRules, TheTransferPlanPutsClockAndResetWordBeforeTheParameters) {
     }
     // The values only a transfer sends never mark the window as changed.
     EXPECT_TRUE(fields.changed_fields().empty());
-  }
-}
-
-TEST(SettingsRules, TheUnattendedTransferChoosesEveryAction) {
-  ParameterFieldList fields = make_field_list(settings_window(kFrench), kFrench);
-  for (int c : {settings::kSyncClock, settings::kResetLogger, settings::kResetSphereCount}) {
-    EXPECT_EQ(fields.field(c)->value_text(), "Non");
-  }
-  window_rules("settings").unattended(fields);
-  for (int c : {settings::kSyncClock, settings::kResetLogger, settings::kResetSphereCount}) {
-    EXPECT_EQ(fields.field(c)->value_text(), "Oui");
   }
 }
 
