@@ -310,6 +310,29 @@ TEST_F(SettingsFamilyTest, AnInstrumentThatStopsAnsweringEndsTheTransferAtThatBl
   EXPECT_TRUE(requests().empty());
 }
 
+TEST_F(SettingsFamilyTest, AnEntryWithItsOwnRegisterCountIsKeptRawAndSavedAsReceived) {
+  auto d = make<AnalogOutputDialog>(1);
+  ASSERT_EQ(d->set_sequence(block::kEsc, d->sequence_length(Sequence::kRead), Sequence::kRead, 62), 0);
+  ASSERT_EQ(d->set_sequence(block::kEsc, 0, Sequence::kFile), 0);
+  d->initialise();
+  EXPECT_EQ(requests(), (std::vector<std::string>{"F3 FF00 25", "F3 0100 22", "F3 3000 7", "F3 0B00 62"}));
+  const auto esc = instrument->registers(block::kEsc, 62);
+  const auto kept = d->raw_blocks().image(block::kEsc);
+  EXPECT_EQ(hex(std::vector<std::uint8_t>(kept.begin(), kept.end())), hex(esc));
+  const std::string file = path("raw.sa");
+  env.files.queue_answer(QString::fromStdString(file));
+  d->press_save();
+  RecordFile records;
+  ASSERT_EQ(records.open(file, false), 0);
+  std::string header;
+  DateTime saved;
+  ASSERT_EQ(records.read_header(header, saved), 0);
+  ASSERT_EQ(records.record_count(), 2);
+  std::vector<std::uint8_t> first;
+  ASSERT_EQ(records.read_record(0, first), 0);
+  EXPECT_EQ(hex(first), hex(esc)) << "the file order puts the raw entry first";
+}
+
 TEST_F(SettingsFamilyTest, CancelDuringTheReadIsRefusedAndTheWindowStaysServed) {
   sim::FaultOptions slow;
   slow.delay_ms = 150;
