@@ -1,5 +1,6 @@
 #include "cli/saved_window_options.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "base/text_table.h"
@@ -9,32 +10,31 @@ namespace orvadw::cli {
 
 namespace {
 
-// The windows that save their data to a file and load it back.
-constexpr const char* kSavedWindows[] = {"settings", "special", "analog", "esc"};
-
-bool is_saved_window(const std::string& key) {
-  for (const char* k : kSavedWindows) {
-    if (key == k) return true;
-  }
-  return false;
-}
-
-std::string saved_window_choice_text() {
+std::string choice_text(const std::vector<std::string>& windows) {
   std::string out;
-  for (const char* k : kSavedWindows) out += (out.empty() ? "" : "|") + std::string(k);
+  for (const auto& k : windows) out += (out.empty() ? "" : "|") + k;
   return out;
 }
 
 }  // namespace
 
-std::string saved_window_usage(const std::string& command) {
-  return command + " --window " + saved_window_choice_text() +
-         " PATH [--language 1-4, default 2 English]";
+SavedWindowSyntax saved_window_syntax() {
+  return {{"settings", "special", "analog", "esc"}};
+}
+
+SavedWindowSyntax transfer_window_syntax() {
+  return {{"settings", "special", "analog"}};
+}
+
+std::string saved_window_usage(const std::string& command, const SavedWindowSyntax& syntax) {
+  return command + " --window " + choice_text(syntax.windows) + " " + syntax.paths +
+         " [--language 1-4, default 2 English]";
 }
 
 bool take_saved_window_options(std::vector<std::string>& args, const std::string& command,
-                               SavedWindowOptions& options, std::ostream& err) {
-  const std::string usage = "usage: orvadw-cli " + saved_window_usage(command) + "\n";
+                               SavedWindowOptions& options, std::ostream& err,
+                               const SavedWindowSyntax& syntax) {
+  const std::string usage = "usage: orvadw-cli " + saved_window_usage(command, syntax) + "\n";
   std::string key;
   bool present = false;
   long long language = kEnglish;
@@ -43,7 +43,7 @@ bool take_saved_window_options(std::vector<std::string>& args, const std::string
     err << usage;
     return false;
   }
-  if (!is_saved_window(key)) {
+  if (std::find(syntax.windows.begin(), syntax.windows.end(), key) == syntax.windows.end()) {
     err << "orvadw-cli " << command << ": unknown window " << key << "\n" << usage;
     return false;
   }
@@ -53,13 +53,20 @@ bool take_saved_window_options(std::vector<std::string>& args, const std::string
         << usage;
     return false;
   }
-  if (args.size() != 1 || args[0].empty()) {
+  const bool empty_path =
+      std::any_of(args.begin(), args.end(), [](const std::string& a) { return a.empty(); });
+  const bool stray_option = std::any_of(args.begin(), args.end(),
+                                        [](const std::string& a) { return a.rfind("--", 0) == 0; });
+  if (args.size() < syntax.min_paths || args.size() > syntax.max_paths || empty_path ||
+      stray_option) {
+    if (stray_option) err << "orvadw-cli " << command << ": unknown option\n";
     err << usage;
     return false;
   }
   options.key = key;
   options.language = static_cast<int>(language);
-  options.path = args[0];
+  options.paths = args;
+  options.path = args.front();
   return true;
 }
 

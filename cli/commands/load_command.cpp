@@ -6,15 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "base/program_identity.h"
-#include "base/text_table.h"
 #include "cli/cli_command.h"
-#include "cli/hex_text.h"
 #include "cli/saved_window_options.h"
-#include "files/file_error.h"
-#include "files/record_file_session.h"
+#include "cli/window_file.h"
 #include "params/field_text_form.h"
-#include "params/firmware_check.h"
 #include "params/window_table.h"
 
 namespace orvadw::cli {
@@ -35,33 +30,7 @@ int run_load(CliContext& context) {
   }
   ParameterFieldList fields = make_field_list(window, lang);
 
-  FileHeader header;
-  FileServiceHooks hooks;
-  hooks.show_error = [&context](const std::string& message, int) { context.err << message << "\n"; };
-  // The header is filled before the check runs, so the refusal can name the
-  // file's software.
-  hooks.check_firmware = [&context, &header, lang](const std::string& version) {
-    const FirmwareCheck check =
-        check_firmware(version, header.software_name, program_version_key(), true, lang);
-    if (check.accepted) return 0;
-    context.err << check.message << "\n";
-    return -1;
-  };
-  RecordFileSession files(lang, hooks);
-  files.set_file_kind(window.file_kind_text_id);
-  if (files.read_identification(path, header) != 0) return 1;
-
-  for (std::size_t i = 0; i < window.file_sequence.size(); ++i) {
-    const int block = window.file_sequence[i];
-    std::vector<std::uint8_t> bytes;
-    if (files.load_record(path, static_cast<int>(i), fields.block_words(block), bytes) != 0 ||
-        fields.decode(block, bytes) != 0) {
-      context.err << text_of(kIncorrectFileTextId, lang) << " (record " << i
-                  << " does not hold block " << hex_address(block) << " of window " << key
-                  << ")\n";
-      return 1;
-    }
-  }
+  if (load_window_file(path, window, fields, lang, context.err) != 0) return 1;
   for (int block : window.file_sequence) {
     for (const auto& line : FieldTextForm::lines(fields, block)) context.out << line << "\n";
   }

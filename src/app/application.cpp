@@ -5,7 +5,9 @@
 
 #include "app/placeholder_main_window.h"
 #include "app/termination_signal.h"
+#include "app/window_entry.h"
 #include "files/configuration.h"
+#include "files/save_path.h"
 #include "link/port_map.h"
 #include "ui/named_message_registry.h"
 
@@ -43,6 +45,22 @@ int Application::run() {
   termination_.reset();
   finish();
   return 0;
+}
+
+int Application::run_window(const WindowRequest& request) {
+  const WindowFactory* factory = find_window_factory(request.name);
+  if (factory == nullptr) return 1;
+  const std::string file = request.file.toStdString();
+  // A named file's folder is where the next file dialog opens.
+  if (!file.empty()) Configuration::instance().set_last_folder(folder_of(file));
+  std::unique_ptr<QDialog> window =
+      factory->make(&main_window().master(), request.start_mode, nullptr, file);
+  termination_ = std::make_unique<TerminationSignal>([this] { request_quit(); });
+  const int result = window->exec();
+  termination_.reset();
+  window.reset();
+  finish();
+  return result == QDialog::Accepted ? 0 : 1;
 }
 
 void Application::request_quit() {

@@ -11,6 +11,7 @@
 namespace orvadw {
 
 class PlaceholderMainWindow;
+struct WindowRequest;
 class TerminationSignal;
 
 class Application {
@@ -31,6 +32,10 @@ class Application {
   // Runs the main window modally; when it closes, finish(). Returns the
   // program's exit code, 0.
   int run();
+  // Runs one instrument window modally instead of the main window (which
+  // stays hidden and lends it the master); then finish(). 0 when the
+  // window closed with OK, else 1.
+  int run_window(const WindowRequest& request);
   // Saves the last folder and destroys the main window. Runs once.
   void finish();
 

@@ -137,6 +137,17 @@ std::optional<std::string_view> key_of(std::string_view line) {
   return name;
 }
 
+// A value written between one pair of matching quotes is read without
+// them, as the private-profile functions read it: "COM 1" gives COM 1.
+std::string_view unquote(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value.remove_prefix(1);
+    value.remove_suffix(1);
+  }
+  return value;
+}
+
 // Cuts a value to at most 999 characters without splitting a UTF-8 sequence.
 std::string limit_value(std::string_view value) {
   std::size_t characters = 0;
@@ -272,7 +283,7 @@ std::optional<std::string> IniFile::read(std::string_view section, std::string_v
   Location loc = locate(lines, trim(section), wanted_key);
   if (!loc.key_line) return std::nullopt;
   std::string_view t = parse_view(lines, *loc.key_line);
-  return limit_value(trim(t.substr(loc.equals + 1)));
+  return limit_value(unquote(trim(t.substr(loc.equals + 1))));
 }
 
 std::string IniFile::read_text(std::string_view section, std::string_view key,
@@ -369,7 +380,7 @@ std::vector<std::pair<std::string, std::string>> IniFile::entries(std::string_vi
   for (std::size_t i = *loc.section_line + 1; i < loc.section_end; ++i) {
     std::string_view t = parse_view(lines, i);
     if (auto name = key_of(t)) {
-      out.emplace_back(std::string(*name), limit_value(trim(t.substr(t.find('=') + 1))));
+      out.emplace_back(std::string(*name), limit_value(unquote(trim(t.substr(t.find('=') + 1)))));
     }
   }
   return out;

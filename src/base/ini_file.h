@@ -20,8 +20,9 @@ class IniFile {
   void set_path(std::string path);
   const std::string& path() const { return path_; }
 
-  // The trimmed value (at most 999 characters), or nothing when the file,
-  // the section or the key is missing.
+  // The trimmed value (at most 999 characters) without one pair of matching
+  // quotes around it, or nothing when the file, the section or the key is
+  // missing.
   std::optional<std::string> read(std::string_view section, std::string_view key) const;
   std::string read_text(std::string_view section, std::string_view key,
                         std::string_view default_value) const;

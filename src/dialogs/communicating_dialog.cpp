@@ -3,11 +3,14 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 #include <functional>
 
 #include "base/program_identity.h"
@@ -25,6 +28,7 @@
 #include "ui/message_service.h"
 #include "ui/named_event.h"
 #include "ui/named_message_registry.h"
+#include "ui/number_field.h"
 
 namespace orvadw {
 
@@ -100,8 +104,29 @@ int CommunicatingDialog::add_fields(const std::vector<ParameterDescriptor>& tabl
   }
   fields_->normalise();
   fields_->commit();
-  if (binder_) binder_->bind_all();
+  if (binder_) bind_fields();
   return failed;
+}
+
+void CommunicatingDialog::bind_fields() {
+  const std::size_t known = binder_->missing_controls().size();
+  if (binder_->bind_all() == 0) return;
+  // A field without its control keeps its value but cannot show it: say
+  // which, loudly, instead of losing it on screen.
+  QStringList names;
+  const auto& missing = binder_->missing_controls();
+  for (std::size_t i = known; i < missing.size(); ++i) names << control_name(missing[i]);
+  qCritical("%s (template %d): no control for %s", metaObject()->className(), template_id(),
+            qPrintable(names.join(QLatin1String(", "))));
+}
+
+const std::vector<int>& CommunicatingDialog::unbound_controls() const {
+  static const std::vector<int> none;
+  return binder_ ? binder_->missing_controls() : none;
+}
+
+void CommunicatingDialog::finish_editing() {
+  if (auto* field = qobject_cast<NumberField*>(focusWidget())) field->finish_pending_edit();
 }
 
 ParameterField* CommunicatingDialog::identification_field(int control_id) {
@@ -151,7 +176,7 @@ void CommunicatingDialog::init_dialog() {
   DialogRoot::init_dialog();
   binder_ = std::make_unique<FieldBinder>(*fields_, this, this);
   create_pages();
-  binder_->bind_all();
+  bind_fields();
 }
 
 // ---------------------------------------------------------------------------
@@ -170,6 +195,7 @@ bool CommunicatingDialog::event(QEvent* event) {
       return true;
     }
     if (type == message_id(msg::kButtonClick)) {
+      finish_editing();
       on_button_click(control, named->lparam());
       return true;
     }
@@ -183,6 +209,7 @@ bool CommunicatingDialog::event(QEvent* event) {
 }
 
 void CommunicatingDialog::closeEvent(QCloseEvent* event) {
+  finish_editing();
   on_edit_done();
   // The platform's close rejects the dialog, which the please-wait window
   // refuses; the event is then ignored.
@@ -232,10 +259,18 @@ void CommunicatingDialog::show_progress(bool on) {
     // It may be in one of its own handlers: let it go when control returns.
     window->deleteLater();
     activateWindow();
-    setFocus();
+    // Back to the field the user was in, not to the dialog as a whole.
+    QWidget* back = focus_before_progress_.data();
+    focus_before_progress_ = nullptr;
+    if (back != nullptr && back->isVisible() && back->isEnabled() && isAncestorOf(back)) {
+      back->setFocus(Qt::OtherFocusReason);
+    } else {
+      setFocus();
+    }
     return;
   }
   if (!progress_.isNull()) return;
+  focus_before_progress_ = focusWidget();
 
   auto* window = new QWidget(this, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   if (!DialogTemplateRegistry::apply(kPleaseWaitTemplate, window)) {
@@ -253,6 +288,7 @@ void CommunicatingDialog::show_progress(bool on) {
   window->setWindowTitle(windowTitle());
   window->installEventFilter(this);
   progress_ = window;
+  place_progress(window);
   window->show();
 
   // Let the window system put it on screen: the transfer that follows keeps
@@ -264,6 +300,33 @@ void CommunicatingDialog::show_progress(bool on) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
   }
   repaint_progress();
+}
+
+// Over the middle of the dialog (or of the window that opened it, when the
+// dialog is not on screen yet), kept on that screen.
+void CommunicatingDialog::place_progress(QWidget* window) {
+  window->adjustSize();
+  QRect over;
+  if (isVisible()) {
+    over = frameGeometry();
+  } else if (QWidget* opener = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+             opener != nullptr && opener->isVisible()) {
+    over = opener->frameGeometry();
+  } else if (QScreen* screen =
+                 this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen()) {
+    over = screen->availableGeometry();
+  }
+  if (!over.isValid()) return;
+  QRect placed(QPoint(0, 0), window->frameGeometry().size().expandedTo(window->size()));
+  placed.moveCenter(over.center());
+  if (QScreen* screen = QGuiApplication::screenAt(over.center())) {
+    const QRect area = screen->availableGeometry();
+    placed.moveLeft(std::clamp(placed.left(), area.left(),
+                               std::max(area.left(), area.right() - placed.width())));
+    placed.moveTop(std::clamp(placed.top(), area.top(),
+                              std::max(area.top(), area.bottom() - placed.height())));
+  }
+  window->move(placed.topLeft());
 }
 
 void CommunicatingDialog::repaint_progress() {
@@ -331,12 +394,17 @@ class WindowTransfer {
   bool modem_connected_;
 };
 
-// The idle hook of a transfer: repaints at most once a repaint period, so
-// that a long wait keeps the progress window alive without flooding it.
+// The idle hook of a transfer (the link runs it about every 15 ms while an
+// answer is awaited): the window thread serves its timers, paints and
+// window-system events meanwhile, so a read at 9600 baud never holds it for
+// the whole transaction; the person's input waits until the transfer ends
+// (a second transaction would only be refused as busy). The please-wait
+// window is repainted at most once a repaint period on top.
 std::function<void()> throttled(std::function<void()> repaint) {
   QElapsedTimer painted;
   painted.start();
   return [painted, repaint = std::move(repaint)]() mutable {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (painted.elapsed() < kRepaintPeriodMs) return;
     painted.restart();
     repaint();
@@ -430,10 +498,11 @@ int CommunicatingDialog::open_for_reading(std::string& path, int& count, std::st
   return session_.open_for_reading(path, count, header_text);
 }
 
-int CommunicatingDialog::load_record(std::string& path, int block, int index) {
+int CommunicatingDialog::load_record(std::string& path, int block, int index, int register_count) {
   std::vector<std::uint8_t> bytes;
   header_in_check_ = &session_.identification();
-  const int rc = session_.load_record(path, index, fields_->block_words(block), bytes);
+  const int words = register_count >= 0 ? register_count : fields_->block_words(block);
+  const int rc = session_.load_record(path, index, words, bytes);
   header_in_check_ = nullptr;
   if (rc != 0) return -1;
   return store_answer(block, bytes) != 0 ? -1 : 0;

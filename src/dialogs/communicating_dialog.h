@@ -90,6 +90,15 @@ class CommunicatingDialog : public DialogRoot {
   ParameterField* identification_field(int control_id);
   // The controls of the fields; null until the window is initialised.
   FieldBinder* binder() const { return binder_.get(); }
+  // Control ids of fields that found no control to show them (a misnamed
+  // template control); reported as they are met, empty when all is well.
+  const std::vector<int>& unbound_controls() const;
+
+  // Finishes the value being typed as leaving its field would (reformat,
+  // limit, on_edit_done). Every path that reads, sends, saves, prints or
+  // compares the values runs it first: Enter, or a click on a button that
+  // takes no focus, leaves the focus in the field.
+  void finish_editing();
 
   // Tab pages: (page template id, tab title text id) → the page's index.
   int add_page(int template_id, int title_text_id);
@@ -135,8 +144,9 @@ class CommunicatingDialog : public DialogRoot {
   // (the save dialog first when path is empty; the chosen path comes back).
   int save_record(std::string& path, std::span<const std::uint8_t> bytes, int mode);
   int open_for_reading(std::string& path, int& count, std::string& header_text);
-  // Loads record index into the fields of block (through store_answer).
-  int load_record(std::string& path, int block, int index);
+  // Loads record index into the fields of block (through store_answer). The
+  // record must hold register_count registers (-1: the block's own length).
+  int load_record(std::string& path, int block, int index, int register_count = -1);
   int read_identification(const std::string& path, FileHeader& header);
   void close_file();
   bool file_open() const { return session_.is_open(); }
@@ -183,6 +193,8 @@ class CommunicatingDialog : public DialogRoot {
   void apply_identification(const FileHeader& header);
   std::string identification_text(int control_id) const;
   void repaint_progress();
+  void bind_fields();
+  void place_progress(QWidget* window);
   // The folder of a path the user confirmed becomes the last folder.
   static void remember_folder(const std::string& path);
 
@@ -203,6 +215,8 @@ class CommunicatingDialog : public DialogRoot {
   QPointer<QWidget> progress_;
   QPointer<QLabel> progress_label_;
   QPointer<QProgressBar> progress_bar_;
+  // The field that had the focus when the please-wait window came.
+  QPointer<QWidget> focus_before_progress_;
 
   RecordFileSession session_;
   std::string file_path_;

@@ -34,6 +34,8 @@ const bool template_registered = [] {
   DialogTemplateRegistry::add(ModemDialog::kTemplateId, [](QWidget* target) {
     Ui::Template109 form;
     form.setupUi(target);
+    // Qt's own word for the stock button, in the window's language.
+    form.c2->setText(QCoreApplication::translate("QPlatformTheme", "Cancel"));
   });
   return true;
 }();

@@ -24,18 +24,60 @@ std::vector<std::string> FieldTextForm::keys(const ParameterFieldList& list) {
 }
 
 namespace {
+
 std::string unit_of(const ParameterField& field, int language) {
   int unit = field.descriptor().unit_text_id;
   return unit > 0 ? text_of(unit, language) : std::string();
 }
+
+bool lists_items(const ParameterField& field) {
+  return field.is_choice() || field.is_list_display();
+}
+
+// The item values holding text, in list order.
+std::vector<int> values_with_text(const ParameterField& field, const std::string& text) {
+  std::vector<int> values;
+  for (const ChoiceItem& item : field.items().items()) {
+    if (item.text == text) values.push_back(item.value);
+  }
+  std::sort(values.begin(), values.end());
+  return values;
+}
+
+// The value of the item the form's text names: the plain text is its first
+// holder, "text #n" the n-th; -1 when no item answers.
+int item_value_of(const ParameterField& field, const std::string& value) {
+  std::vector<int> plain = values_with_text(field, value);
+  if (!plain.empty()) return plain.front();
+  const std::size_t mark = value.rfind(" #");
+  if (mark == std::string::npos || mark + 2 >= value.size()) return -1;
+  const std::string digits = value.substr(mark + 2);
+  if (digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 4) return -1;
+  const std::size_t rank = static_cast<std::size_t>(std::stoi(digits));
+  std::vector<int> holders = values_with_text(field, value.substr(0, mark));
+  if (rank < 2 || rank > holders.size()) return -1;
+  return holders[rank - 1];
+}
+
 }  // namespace
+
+std::string FieldTextForm::value_text(const ParameterField& field) {
+  std::string text = field.value_text();
+  if (!lists_items(field)) return text;
+  const int selected = field.is_choice() ? field.items().selected_value() : field.integer();
+  std::vector<int> holders = values_with_text(field, text);
+  for (std::size_t rank = 1; rank < holders.size(); ++rank) {
+    if (holders[rank] == selected) return text + " #" + std::to_string(rank + 1);
+  }
+  return text;
+}
 
 std::vector<std::string> FieldTextForm::lines(const ParameterFieldList& list, int block) {
   std::vector<std::string> all_keys = keys(list);
   std::vector<std::string> out;
   for (int position : list.block_fields(block)) {
     const ParameterField& f = list.at(static_cast<std::size_t>(position));
-    std::string line = all_keys[static_cast<std::size_t>(position)] + " = " + f.value_text();
+    std::string line = all_keys[static_cast<std::size_t>(position)] + " = " + value_text(f);
     std::string unit = unit_of(f, list.language());
     if (!unit.empty()) line += " " + unit;
     out.push_back(line);
@@ -44,12 +86,12 @@ std::vector<std::string> FieldTextForm::lines(const ParameterFieldList& list, in
 }
 
 int FieldTextForm::set_from_text(ParameterField& field, const std::string& value) {
-  if (field.is_choice() || field.is_list_display()) {
-    const auto& items = field.items().items();
-    auto it = std::find_if(items.begin(), items.end(), [&](const ChoiceItem& i) { return i.text == value; });
-    if (it == items.end()) return -1;
-    if (field.is_choice()) return field.choose_display_index(field.items().display_index_of_value(it->value));
-    return field.set_integer(static_cast<int>(it - items.begin()));
+  if (lists_items(field)) {
+    const int item = item_value_of(field, value);
+    if (item < 0) return -1;
+    if (field.is_choice())
+      return field.choose_display_index(field.items().display_index_of_value(item));
+    return field.set_integer(item);
   }
   if (field.value_control() == ValueControl::kEdit || field.value_control() == ValueControl::kSpin) {
     if (field.edit_text(value) != 0) return -1;

@@ -3,8 +3,11 @@
 //   key = value text[ unit]
 // The key is the label in the list's language, or "c<control id>" for a
 // field without a label; a key that occurs again in the same table gets
-// " #2", " #3" in table order. Reading the form back sets the fields through
-// the same setters as a person typing, so limits apply as they would there.
+// " #2", " #3" in table order. A choice whose list holds the same text more
+// than once (two models read alike in English) shows the later ones with
+// " #2", " #3" in list order, so that every value reads back as itself.
+// Reading the form back sets the fields through the same setters as a
+// person typing, so limits apply as they would there.
 #include <string>
 #include <vector>
 
@@ -31,6 +34,8 @@ class FieldTextForm {
   // lines keep their new values).
   static int apply(ParameterFieldList& list, int block, const std::vector<std::string>& text, Error& error);
 
+  // The value of one field as the form shows it (without the unit).
+  static std::string value_text(const ParameterField& field);
   // Sets one field from a value text as the form shows it (unit removed).
   static int set_from_text(ParameterField& field, const std::string& value);
 };

@@ -454,31 +454,28 @@ bool ParameterField::set_item_flags(int item_index, unsigned flags) {
   return true;
 }
 
-void ParameterField::enable(bool on) {
-  if (on) {
-    descriptor_.presentation &= ~presentation::kDisabled;
-  } else {
-    descriptor_.presentation |= presentation::kDisabled;
-  }
+// The state setters tell observers only of a real change: rules run after
+// every edit and must not repaint what did not move.
+void ParameterField::set_presentation(std::uint32_t presentation) {
+  if (presentation == descriptor_.presentation) return;
+  descriptor_.presentation = presentation;
   notify_state();
+}
+
+void ParameterField::enable(bool on) {
+  const std::uint32_t p = descriptor_.presentation;
+  set_presentation(on ? p & ~presentation::kDisabled : p | presentation::kDisabled);
 }
 
 void ParameterField::show(bool on) {
-  if (on) {
-    descriptor_.presentation &= ~presentation::kHidden;
-  } else {
-    descriptor_.presentation |= presentation::kHidden;
-  }
-  notify_state();
+  const std::uint32_t p = descriptor_.presentation;
+  set_presentation(on ? p & ~presentation::kHidden : p | presentation::kHidden);
 }
 
 void ParameterField::show_on_page(bool on) {
-  if (on) {
-    descriptor_.presentation &= ~(presentation::kHidden | presentation::kNotPrinted1);
-  } else {
-    descriptor_.presentation |= presentation::kHidden | presentation::kNotPrinted1;
-  }
-  notify_state();
+  const std::uint32_t p = descriptor_.presentation;
+  const std::uint32_t bits = presentation::kHidden | presentation::kNotPrinted1;
+  set_presentation(on ? p & ~bits : p | bits);
 }
 
 void ParameterField::blank_value() {

@@ -144,6 +144,7 @@ class ParameterField {
 
  private:
   void force_format();
+  void set_presentation(std::uint32_t presentation);
   void decide_controls();
   void load_items();
   void show_initial_text();

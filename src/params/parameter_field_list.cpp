@@ -37,6 +37,19 @@ const ParameterField* ParameterFieldList::field(int control_id) const {
   return const_cast<ParameterFieldList*>(this)->field(control_id);
 }
 
+void ParameterFieldList::show_on_page(int control_id, bool on) {
+  if (ParameterField* f = field(control_id)) f->show_on_page(on);
+}
+
+void ParameterFieldList::enable(int control_id, bool on) {
+  if (ParameterField* f = field(control_id)) f->enable(on);
+}
+
+int ParameterFieldList::integer(int control_id) const {
+  const ParameterField* f = field(control_id);
+  return f != nullptr ? f->integer() : -1;
+}
+
 int ParameterFieldList::position_of(const ParameterField& field) const {
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     if (fields_[i].get() == &field) return static_cast<int>(i);

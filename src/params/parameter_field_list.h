@@ -37,6 +37,11 @@ class ParameterFieldList {
   // The first field with that control id; nullptr when there is none.
   ParameterField* field(int control_id);
   const ParameterField* field(int control_id) const;
+  // The window rules' shortcuts by control id; nothing for an unknown id.
+  void show_on_page(int control_id, bool on);
+  void enable(int control_id, bool on);
+  // The stored value of a choice (or the list line); -1 for an unknown id.
+  int integer(int control_id) const;
   // Position of a field in table order; -1 when it is not in this list.
   int position_of(const ParameterField& field) const;
 

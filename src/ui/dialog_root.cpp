@@ -12,6 +12,7 @@
 #include "params/value_format.h"
 #include "ui/dialog_template_registry.h"
 #include "ui/message_service.h"
+#include "ui/qt_translations.h"
 #include "ui/window_title.h"
 
 namespace orvadw {
@@ -44,6 +45,9 @@ void DialogRoot::construct(int template_id, const std::string& configuration_pat
   const int stored = to_int(settings_.read_number(config::kLanguage, config::kLanguageKey, 0), 0);
   // A language outside the table would blank every text: fall back to French.
   language_ = (stored >= 0 && stored < TextTable::language_count()) ? stored + 1 : kFrench;
+  // Qt's stock buttons speak the window's language too (before the
+  // template is built: it may name some of them).
+  use_qt_translations(language_);
   DialogTemplateRegistry::apply(template_id, this);
 }
 
@@ -116,7 +120,22 @@ bool DialogRoot::registry_section_complete() const {
 void DialogRoot::initialise() {
   if (initialised_) return;
   initialised_ = true;
+  initialising_ = true;
   init_dialog();
+  initialising_ = false;
+}
+
+// True once after the dialog ended during its initialisation.
+bool DialogRoot::take_early_end() {
+  const bool ended = ended_while_initialising_;
+  ended_while_initialising_ = false;
+  return ended;
+}
+
+int DialogRoot::exec() {
+  initialise();
+  if (take_early_end()) return result();
+  return QDialog::exec();
 }
 
 void DialogRoot::init_dialog() { restore_placement(); }
@@ -126,6 +145,7 @@ void DialogRoot::setVisible(bool visible) {
   // position stand instead of the default placement over the parent.
   if (visible) {
     initialise();
+    if (take_early_end()) return;  // it has already ended: nothing to show
     placement_unsaved_ = true;
   }
   QDialog::setVisible(visible);
@@ -136,6 +156,7 @@ void DialogRoot::setVisible(bool visible) {
 }
 
 void DialogRoot::done(int result) {
+  if (initialising_) ended_while_initialising_ = true;
   if (placement_unsaved_) save_placement();
   QDialog::done(result);
 }

@@ -81,6 +81,10 @@ class DialogRoot : public QDialog {
 
   void setVisible(bool visible) override;
   void done(int result) override;
+  // A dialog that ends itself while it initialises (a failed start-up read)
+  // returns at once instead of showing and waiting for a close that
+  // already happened.
+  int exec() override;
 
   // The value names of the placement, as stored.
   static constexpr const char* kTopKey = "Rect Wnd Top = ";
@@ -102,6 +106,7 @@ class DialogRoot : public QDialog {
 
  private:
   void construct(int template_id, const std::string& configuration_path);
+  bool take_early_end();
 
   SettingsStore settings_;
   QString company_;
@@ -116,6 +121,8 @@ class DialogRoot : public QDialog {
   EdgeRect default_rect_{0, 0, 100, 100};
   MessageService* message_service_ = nullptr;
   bool initialised_ = false;
+  bool initialising_ = false;
+  bool ended_while_initialising_ = false;
   bool placement_unsaved_ = false;
   bool keep_after_show_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QTimer>
 
@@ -46,11 +47,13 @@ void NumberField::show_rules_text() {
 
 void NumberField::on_text_edited(const QString& text) {
   rules_.set_text(text.toStdString());
+  pending_ = true;
   emit user_edited(text);
   notifier_.notify(msg::kEditOnChange);
 }
 
 bool NumberField::finish_edit() {
+  pending_ = false;
   const std::string before = rules_.text();
   const int caret = cursorPosition();
   const bool limited = rules_.finish_edit();
@@ -71,9 +74,26 @@ void NumberField::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
   // A context menu or the window losing activation is not leaving the field.
   if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason) return;
+  leave();
+}
+
+void NumberField::leave() {
   const bool limited = finish_edit();
   emit edit_finished(limited);
   notifier_.notify(msg::kEditLostFocus);
+}
+
+bool NumberField::finish_pending_edit() {
+  if (!pending_) return false;
+  leave();
+  return true;
+}
+
+void NumberField::keyPressEvent(QKeyEvent* event) {
+  // Enter goes on to the dialog's default button with the focus still here:
+  // the value it acts on must be the finished one.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) finish_pending_edit();
+  QLineEdit::keyPressEvent(event);
 }
 
 void NumberField::focusInEvent(QFocusEvent* event) {

@@ -42,6 +42,14 @@ class NumberField : public QLineEdit {
   // What losing the focus does, without the focus change: reformat, limit,
   // beep. True when a limit applied.
   bool finish_edit();
+  // True while the field holds text typed since it was last finished.
+  bool edit_pending() const { return pending_; }
+  // Everything losing the focus does, for a field that still holds typed
+  // text: finish it, tell the bound value (edit_finished) and the owner
+  // ("WM_USER_CEDITQN_LOSTFOCUS"). Whoever reads or sends values calls it
+  // first, since Enter or a click on a button that takes no focus leaves
+  // the focus where it was. False when nothing was pending.
+  bool finish_pending_edit();
   // Tells the owner that the text changed by the user's hand other than by
   // typing (the spin arrows).
   void report_user_change() { notifier_.notify(msg_on_change()); }
@@ -56,14 +64,17 @@ class NumberField : public QLineEdit {
  protected:
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void on_text_edited(const QString& text);
   void show_rules_text();
+  void leave();
   static const char* msg_on_change();
 
   ControlNotifier notifier_;
   NumberText rules_;
+  bool pending_ = false;
 };
 
 }  // namespace orvadw

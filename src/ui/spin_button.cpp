@@ -26,10 +26,14 @@ SpinButton::SpinButton(QWidget* parent) : QWidget(parent) {
   layout->addWidget(down_);
   setFocusPolicy(Qt::NoFocus);
 
-  // pressed starts the hold; every click (the first and each auto-repeat)
-  // makes one step.
-  connect(up_, &QToolButton::pressed, this, [this] { pressed(+1); });
-  connect(down_, &QToolButton::pressed, this, [this] { pressed(-1); });
+  // The first press starts the hold, the real release ends it; every click
+  // (the first and each auto-repeat) makes one step. An auto-repeating
+  // button also reports pressed and released on every repeat, with the
+  // button still down.
+  for (QToolButton* arrow : {up_, down_}) {
+    connect(arrow, &QToolButton::pressed, this, [this] { pressed(); });
+    connect(arrow, &QToolButton::released, this, [this, arrow] { released(arrow); });
+  }
   connect(up_, &QToolButton::clicked, this, [this] { repeated(+1); });
   connect(down_, &QToolButton::clicked, this, [this] { repeated(-1); });
 }
@@ -53,11 +57,22 @@ int SpinButton::multiplier_after(qint64 held_ms) const {
   return multiplier;
 }
 
-void SpinButton::pressed(int) { held_.start(); }
+void SpinButton::pressed() {
+  if (holding_ && !ending_) return;  // an auto-repeat of the arrow held
+  holding_ = true;
+  ending_ = false;
+  held_.start();
+}
+
+void SpinButton::released(QToolButton* arrow) {
+  // The click of the real release still counts as held that long.
+  if (!arrow->isDown()) ending_ = true;
+}
 
 void SpinButton::repeated(int direction) {
-  const qint64 held_ms = held_.isValid() ? held_.elapsed() : 0;
-  report(direction * multiplier_after(held_ms));
+  const int delta = direction * multiplier_after(held_ms());
+  if (ending_) holding_ = ending_ = false;
+  report(delta);
 }
 
 void SpinButton::step(int direction) { report(direction >= 0 ? 1 : -1); }

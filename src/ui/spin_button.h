@@ -38,12 +38,15 @@ class SpinButton : public QWidget {
 
   // One step up (+1) or down (-1) as if an arrow had just been pressed.
   void step(int direction);
+  // How long the arrow now down has been held; 0 when none is.
+  qint64 held_ms() const { return holding_ ? held_.elapsed() : 0; }
 
   QToolButton* up_arrow() const { return up_; }
   QToolButton* down_arrow() const { return down_; }
 
  private:
-  void pressed(int direction);
+  void pressed();
+  void released(QToolButton* arrow);
   void repeated(int direction);
   void report(int delta);
 
@@ -55,6 +58,8 @@ class SpinButton : public QWidget {
   int position_ = 0;
   static constexpr Acceleration kAcceleration[] = {{0, 1}, {5, 2}, {5, 10}, {10, 100}};
   QElapsedTimer held_;
+  bool holding_ = false;
+  bool ending_ = false;  // released: the hold ends with the next click
 };
 
 }  // namespace orvadw

@@ -17,6 +17,9 @@
 #include <vector>
 
 #include "base/ini_file.h"
+#include "files/record_file.h"
+#include "tests/support/hex_bytes.h"
+#include "tests/support/sim_process.h"
 
 extern char** environ;
 
@@ -191,6 +194,49 @@ TEST_F(ProgramE2eTest, AConfigurationOnTheCommandLineIsUsedAndRecorded) {
   stop_cleanly(program);
   EXPECT_EQ(value(home_ + "last.cfg", "LastConfig", "LastConfig"), site);
   EXPECT_EQ(value(site, "File Save", "Path File Save"), home_ + "north/");
+}
+
+// One instrument window straight from the command line, against orvadw-sim
+// on a pseudo-terminal through the real serial driver: read and save closes
+// by itself with its file written; a window that stays open shows itself and
+// leaves on a termination request.
+TEST_F(ProgramE2eTest, TheWindowEntryOpensAnInstrumentWindow) {
+  test::SimProcess sim;
+  ASSERT_TRUE(sim.start({})) << sim.error();
+  {
+    IniFile configuration(home_ + "default.OrvadW10");
+    ASSERT_EQ(configuration.write_text("Ports", "COM1", sim.link()), 0);
+    ASSERT_EQ(configuration.write_text("Com", "Port", "0"), 0);
+    ASSERT_EQ(configuration.write_text("Com", "Bauds", "7"), 0);
+    ASSERT_EQ(configuration.write_text("Language", "Language", "1"), 0);
+  }
+  const std::string points = home_ + "points.sa";
+  Program saver(program_, {"--window", "analog", "--mode", "65", points}, home_);
+  ASSERT_TRUE(saver.wait_exit(seconds(30))) << "read and save did not end";
+  ASSERT_TRUE(WIFEXITED(saver.status()));
+  EXPECT_EQ(WEXITSTATUS(saver.status()), 0);
+  RecordFile file;
+  ASSERT_EQ(file.open(points, false), 0);
+  std::string header;
+  DateTime saved;
+  ASSERT_EQ(file.read_header(header, saved), 0);
+  std::vector<std::uint8_t> record;
+  ASSERT_EQ(file.read_record(0, record), 0);
+  // Three registers that belong to no field, then 1160 and 60500 twice.
+  EXPECT_EQ(test::hex(record), "00 00 00 00 00 00 04 88 EC 54 04 88 EC 54");
+
+  Program shown(program_, {"--window", "settings", "--mode", "2"}, home_);
+  start_and_see_window(shown, "Settings");
+  if (HasFatalFailure()) return;
+  ASSERT_EQ(::kill(shown.pid(), SIGTERM), 0);
+  ASSERT_TRUE(shown.wait_exit(seconds(30))) << "the window did not leave";
+  ASSERT_TRUE(WIFEXITED(shown.status()));
+  EXPECT_EQ(WEXITSTATUS(shown.status()), 1) << "closed without OK";
+
+  Program wrong(program_, {"--window", "logbook"}, home_);
+  ASSERT_TRUE(wrong.wait_exit(seconds(30)));
+  EXPECT_EQ(WEXITSTATUS(wrong.status()), 2);
+  EXPECT_EQ(sim.stop(), 0);
 }
 
 }  // namespace

@@ -66,6 +66,32 @@ TEST_F(IniFileTest, ReadsSectionsAndKeysWithoutRegardToCaseAndTrimsValues) {
   EXPECT_EQ(ini.read_text("Com", "Port", "dflt"), "2.000000");
 }
 
+TEST_F(IniFileTest, OnePairOfMatchingQuotesAroundAValueIsDropped) {
+  put("[Modem]\n"
+      "a = \"AT&F E0\"\n"
+      "b='x'\n"
+      "c=\"\"quoted\"\"\n"
+      "d=\"half\n"
+      "e=\"mixed'\n"
+      "f=\"\n"
+      "g=\"\"\n"
+      "h=in \"the\" middle\n"
+      "[Ports]\n"
+      "COM1=\"/dev/ttyUSB0\"\n");
+  IniFile ini(path_);
+  EXPECT_EQ(ini.read("Modem", "a"), "AT&F E0");
+  EXPECT_EQ(ini.read("Modem", "b"), "x");
+  EXPECT_EQ(ini.read("Modem", "c"), "\"quoted\"");  // one pair only
+  EXPECT_EQ(ini.read("Modem", "d"), "\"half");
+  EXPECT_EQ(ini.read("Modem", "e"), "\"mixed'");
+  EXPECT_EQ(ini.read("Modem", "f"), "\"");
+  EXPECT_EQ(ini.read("Modem", "g"), "");
+  EXPECT_EQ(ini.read("Modem", "h"), "in \"the\" middle");
+  // The port map reads its keys in one go: the same rule.
+  EXPECT_EQ(ini.entries("Ports"),
+            (std::vector<std::pair<std::string, std::string>>{{"COM1", "/dev/ttyUSB0"}}));
+}
+
 TEST_F(IniFileTest, CrLfAndLfBothReadAndFirstOccurrenceWins) {
   put("\xEF\xBB\xBF[A]\r\nx=1\r\nx=2\r\n[B]\r\ny=3\r\n[a]\r\nz=4\r\n");
   IniFile ini(path_);

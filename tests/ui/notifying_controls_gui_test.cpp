@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
@@ -424,6 +425,40 @@ TEST(SpinButtonAcceleration, PositionStaysInItsRangeAndEveryStepIsReported) {
   EXPECT_EQ(owner.named(msg::kSpinNewDelta)[1].lparam, 1);
   button.set_position(-250);
   EXPECT_EQ(button.position(), -100);
+}
+
+}  // namespace
+}  // namespace orvadw
+
+namespace orvadw {
+namespace {
+
+// An arrow held down keeps one hold from its press: the auto-repeats (which
+// report pressed and released again with the arrow still down) must not
+// restart it, or the acceleration never engages.
+TEST_F(ControlTest, AHeldArrowCountsItsHoldFromTheFirstPress) {
+  auto* spin = add(new SpinButton);
+  spin->setFixedSize(20, 40);
+  spin->set_owner(&owner);
+  spin->up_arrow()->setAutoRepeatDelay(20);
+  spin->up_arrow()->setAutoRepeatInterval(20);
+  ASSERT_TRUE(show_active(&window));
+  QTest::mousePress(spin->up_arrow(), Qt::LeftButton);
+  ASSERT_TRUE(owner.wait_for(1)) << "the first repeat";
+  QElapsedTimer since_first;
+  since_first.start();
+  ASSERT_TRUE(owner.wait_for(6)) << "five more repeats";
+  // Every repeat after the first comes later than it, so a hold restarted by
+  // a repeat would be shorter than the time since the first step.
+  EXPECT_GE(spin->held_ms(), since_first.elapsed());
+  QTest::mouseRelease(spin->up_arrow(), Qt::LeftButton);
+  EXPECT_EQ(spin->held_ms(), 0);
+  // A new press is a new hold.
+  owner.clear();
+  QTest::mousePress(spin->up_arrow(), Qt::LeftButton);
+  ASSERT_TRUE(owner.wait_for(1));
+  EXPECT_LT(spin->held_ms(), since_first.elapsed());
+  QTest::mouseRelease(spin->up_arrow(), Qt::LeftButton);
 }
 
 }  // namespace

@@ -73,6 +73,8 @@ class DialogTestEnv {
   void set_link(double port, double bauds, double jbus);
   // Makes COM<com> reach the simulator too.
   void map_com(int com);
+  // The simulator's name on the in-process wire ("sim:" + name reaches it).
+  const std::string& sim_name() const { return sim_name_; }
   // The simulated instrument behind COM kSimCom.
   std::shared_ptr<sim::SimulatedInstrument> attach(const sim::InstrumentOptions& options = {},
                                                    const sim::FaultOptions& faults = {});
