@@ -6,6 +6,7 @@
 #include "base/c_locale.h"
 #include "base/date_time.h"
 #include "base/text_table.h"
+#include "params/grid_table.h"
 #include "params/value_codec.h"
 #include "params/value_format.h"
 
@@ -39,10 +40,13 @@ ParameterField::ParameterField(const ParameterDescriptor& descriptor, int langua
       editor_.field().set_format(0, 0, 0, 0, format_.size() >= 2 ? format_ : std::string("%s"));
     }
   }
+  if (value_control_ == ValueControl::kGrid) grid_ = std::make_unique<GridTable>();
   load_items();
   show_initial_text();
   commit();
 }
+
+ParameterField::~ParameterField() = default;
 
 // Forcing rules, in order; a later rule overrides an earlier one.
 void ParameterField::force_format() {

@@ -5,6 +5,7 @@
 // through FieldObserver. So decoding, encoding, change tracking, comparison,
 // printing and files all work on fields that have no widgets at all.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 
 namespace orvadw {
 
+class GridTable;
 class ParameterField;
 
 // Who changed a value. A value decoded from the instrument or a file is not a
@@ -44,6 +46,7 @@ class ParameterField {
   // Creates the field: forces the format by kind, decides its controls,
   // loads its items in the language and shows the initial text.
   ParameterField(const ParameterDescriptor& descriptor, int language);
+  ~ParameterField();
   ParameterField(const ParameterField&) = delete;
   ParameterField& operator=(const ParameterField&) = delete;
 
@@ -119,6 +122,11 @@ class ParameterField {
   double chart_value() const { return chart_value_; }
   bool chart_takes_points() const { return descriptor_.initial_text == "point"; }
 
+  // Grid fields: the cells the window shows, which printing, export and the
+  // command line read; nullptr for every other field.
+  GridTable* grid() { return grid_.get(); }
+  const GridTable* grid() const { return grid_.get(); }
+
   // Presentation options, kept up to date by enable and show.
   std::uint32_t presentation() const { return descriptor_.presentation; }
   bool is_shown() const { return (descriptor_.presentation & presentation::kHidden) == 0; }
@@ -171,6 +179,7 @@ class ParameterField {
   std::uint64_t raw_date_ = 0;
   double chart_value_ = 0;
   std::string reference_text_;
+  std::unique_ptr<GridTable> grid_;
 
   std::vector<FieldObserver*> observers_;
 };
