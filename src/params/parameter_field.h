@@ -15,6 +15,7 @@
 
 namespace orvadw {
 
+class ChartSeries;
 class GridTable;
 class ParameterField;
 
@@ -121,6 +122,13 @@ class ParameterField {
   // Chart fields: the last value handed to the chart.
   double chart_value() const { return chart_value_; }
   bool chart_takes_points() const { return descriptor_.initial_text == "point"; }
+  // Chart fields: the points the window's chart paints (as many as the
+  // descriptor's list id says, 200 when it says none), recorded and replayed
+  // with the data; nullptr for every other field.
+  ChartSeries* chart() { return chart_.get(); }
+  const ChartSeries* chart() const { return chart_.get(); }
+  // The chart's range and labels; ignored (-1) for a hidden field.
+  int set_chart_range(double minimum, double maximum);
 
   // Grid fields: the cells the window shows, which printing, export and the
   // command line read; nullptr for every other field.
@@ -180,6 +188,7 @@ class ParameterField {
   double chart_value_ = 0;
   std::string reference_text_;
   std::unique_ptr<GridTable> grid_;
+  std::unique_ptr<ChartSeries> chart_;
 
   std::vector<FieldObserver*> observers_;
 };

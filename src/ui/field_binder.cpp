@@ -251,8 +251,7 @@ void FieldBinder::show_value(Bound& bound) {
       static_cast<QLabel*>(value)->setText(text);
       break;
     case ValueControl::kChart:
-      if (bound.chart != nullptr) bound.chart->add_point(field.chart_value());
-      break;
+      break;  // the chart paints the field's series, which tells it of each point
     case ValueControl::kGrid:
     case ValueControl::kNone:
       break;
