@@ -2,8 +2,10 @@
 
 #include "base/c_locale.h"
 #include "base/cp1252.h"
+#include "files/config_keys.h"
 #include "files/file_error.h"
 #include "files/record_file.h"
+#include "files/settings_store.h"
 
 namespace orvadw {
 
@@ -13,6 +15,15 @@ constexpr int kLeftTimeText = 203;
 constexpr int kMinutesText = 134;
 constexpr int kSecondsText = 186;
 }  // namespace
+
+RecordingSettings read_recording_settings(const SettingsStore& settings) {
+  RecordingSettings out;
+  out.period_seconds =
+      RecordingPace::period_from_setting(settings.read_number(config::kFileSave, config::kSampleRecordTime, 1));
+  out.max_minutes =
+      RecordingPace::minutes_from_setting(settings.read_number(config::kFileSave, config::kRecordLapTime, 0));
+  return out;
+}
 
 MeasurementRecorder::MeasurementRecorder(int period_seconds, int max_minutes, int language)
     : pace_(period_seconds, max_minutes), language_(language) {}

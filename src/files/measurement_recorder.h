@@ -23,6 +23,17 @@
 
 namespace orvadw {
 
+class SettingsStore;
+
+// "Sample Record Time" (seconds, at least one) and "Record Lap Time"
+// (minutes, 0 for no limit) of section "File Save", read once when a view or
+// a recording command starts.
+struct RecordingSettings {
+  int period_seconds = 1;
+  int max_minutes = 0;
+};
+RecordingSettings read_recording_settings(const SettingsStore& settings);
+
 class MeasurementRecorder {
  public:
   static constexpr int kRecordsPerSample = 3;
@@ -31,6 +42,8 @@ class MeasurementRecorder {
   enum class State { kIdle = 0, kStartRequested = 1, kRecording = 2 };
 
   MeasurementRecorder(int period_seconds, int max_minutes, int language = kEnglish);
+  MeasurementRecorder(const RecordingSettings& settings, int language)
+      : MeasurementRecorder(settings.period_seconds, settings.max_minutes, language) {}
   ~MeasurementRecorder();
   MeasurementRecorder(const MeasurementRecorder&) = delete;
   MeasurementRecorder& operator=(const MeasurementRecorder&) = delete;

@@ -3,7 +3,6 @@
 #include <QFileInfo>
 #include <QWidget>
 
-#include "files/config_keys.h"
 #include "files/configuration.h"
 #include "files/file_error.h"
 #include "files/file_kind.h"
@@ -29,16 +28,6 @@ const bool template_registered = [] {
 constexpr int kModelControl = 1236;
 constexpr int kBoardControl = 1254;
 
-int period_setting(const SettingsStore& settings) {
-  return RecordingPace::period_from_setting(
-      settings.read_number(config::kFileSave, config::kSampleRecordTime, 1));
-}
-
-int lap_setting(const SettingsStore& settings) {
-  return RecordingPace::minutes_from_setting(
-      settings.read_number(config::kFileSave, config::kRecordLapTime, 0));
-}
-
 }  // namespace
 
 MeasurementView::MeasurementView(JBusMaster* master, int start_mode, const std::string& file_path,
@@ -46,7 +35,7 @@ MeasurementView::MeasurementView(JBusMaster* master, int start_mode, const std::
     : OperatingView(kTemplateId, master, kMeasurementFileKind, start_mode, file_path, parent,
                     configuration_path.empty() ? Configuration::instance().configuration_path()
                                                : configuration_path),
-      recorder_(period_setting(settings()), lap_setting(settings()), language()) {
+      recorder_(read_recording_settings(settings()), language()) {
   (void)template_registered;
   CurveChart::install();
   add_fields(measurement_window(language()).descriptors);

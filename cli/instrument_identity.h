@@ -1,0 +1,25 @@
+#pragma once
+// What every command that reads an instrument's data does first, as every
+// window does: read the identification block (0xFF00) and refuse an
+// instrument whose firmware does not belong to this program. The header
+// texts then go into the files the command writes.
+#include <iosfwd>
+
+#include "cli/link_session.h"
+#include "files/identification_header.h"
+#include "link/block_transfer.h"
+#include "params/parameter_field_list.h"
+
+namespace orvadw::cli {
+
+// Reads one block with the register count the fields give it. 0, or the
+// link's code (a failed connect gives 253).
+int read_block(BlockTransfer& transfer, const ParameterFieldList& fields, int block, Bytes& data);
+
+// The identification of the instrument on the session's line, in the
+// header's texts. 0, or the exit status after the message (the link's error,
+// or the firmware refusal).
+int read_instrument_identity(LinkSession& session, const GlobalOptions& options, int language,
+                             IdentificationTexts& ids, std::ostream& err);
+
+}  // namespace orvadw::cli
