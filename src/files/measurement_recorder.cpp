@@ -50,17 +50,11 @@ void MeasurementRecorder::cancel_start() {
 int MeasurementRecorder::start(const std::string& path, const std::string& header_text,
                                const DateTime& now) {
   error_message_.clear();
-  pending_.clear();
   records_written_ = 0;
   failing_ = false;
   pace_.restart();
   RecordFile file;
-  if (file.create(path) != 0) {
-    error_message_ = file_error_message(file.error_number(), language_);
-    state_ = State::kIdle;
-    return -1;
-  }
-  if (file.create_header(cp1252_from_utf8(header_text), now) != 0) {
+  if (file.create(path) != 0 || file.create_header(cp1252_from_utf8(header_text), now) != 0) {
     error_message_ = file.error_number() != 0 ? file_error_message(file.error_number(), language_)
                                               : text_of(kIncorrectFileTextId, language_);
     state_ = State::kIdle;
@@ -71,35 +65,23 @@ int MeasurementRecorder::start(const std::string& path, const std::string& heade
   return 0;
 }
 
-void MeasurementRecorder::stop() {
-  if (state_ == State::kRecording && !pending_.empty()) write_pending();
-  pending_.clear();
-  state_ = State::kIdle;
-}
+void MeasurementRecorder::stop() { state_ = State::kIdle; }
 
-bool MeasurementRecorder::write_pending() {
-  if (pending_.empty()) return true;
+bool MeasurementRecorder::write_sample(const Sample& sample) {
   RecordFile file;
-  bool ok = file.open(path_, true) == 0;
-  if (ok) {
-    // Another program may have cut or replaced the file: never append to
-    // something that is not our recording any more.
-    std::string text;
-    DateTime saved;
-    ok = file.read_header(text, saved) == 0;
-  }
-  std::size_t written = 0;
-  while (ok && written < pending_.size()) {
-    ok = file.append(pending_[written]) == 0;
-    if (ok) ++written;
-  }
+  // Another program may have cut or replaced the file: never append to
+  // something that is not our recording any more.
+  std::string text;
+  DateTime saved;
+  const bool ok = file.open(path_, true) == 0 && file.read_header(text, saved) == 0 &&
+                  file.append_records(sample) == 0;
   if (!ok) {
     error_message_ = file.error_number() != 0 ? file_error_message(file.error_number(), language_)
                                               : text_of(kIncorrectFileTextId, language_);
+    return false;
   }
-  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(written));
-  records_written_ += static_cast<int>(written);
-  return ok;
+  records_written_ += kRecordsPerSample;
+  return true;
 }
 
 MeasurementRecorder::StepResult MeasurementRecorder::step(const DateTime& instrument_clock,
@@ -108,16 +90,8 @@ MeasurementRecorder::StepResult MeasurementRecorder::step(const DateTime& instru
   if (state_ != State::kRecording) return result;
   const RecordingPace::Step pace = pace_.on_clock(instrument_clock.seconds_since_1980());
   if (pace.write) {
-    // The rest of a sample that could not all be written goes first, so that
-    // every sample in the file keeps its three records together.
-    bool ok = write_pending();
-    if (ok) {
-      pending_.assign(sample.begin(), sample.end());
-      const int before = records_written_;
-      ok = write_pending();
-      if (!ok && records_written_ == before) pending_.clear();  // nothing of it reached the file
-      result.wrote = ok;
-    }
+    const bool ok = write_sample(sample);
+    result.wrote = ok;
     if (!ok) {
       result.failed = true;
       result.first_failure = !failing_;

@@ -5,13 +5,11 @@
 // block image, live block image, chart points) each time the instrument's
 // clock says so (RecordingPace), and the record-status text.
 //
-// Every record is on disk before the next is written, and the file is
-// reopened and its header checked for every sample, so a crash or a pulled
-// disk loses at most the sample being written: the file then ends with one or
-// two records of it, which replay ignores. A record that cannot be written is
-// kept and written first at the next sample, so that the samples after it
-// stay whole (three records in order); a sample none of whose records could
-// be written is dropped.
+// The file is reopened and its header checked for every sample, and the
+// three records of a sample go to the disk together (one write, one flush):
+// a crash loses at most the sample being written, whose cut tail replay
+// ignores, and a sample that cannot be written (a full disk) leaves nothing
+// of itself behind, so the samples after it stay whole and in step.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -61,13 +59,13 @@ class MeasurementRecorder {
   // (UTF-8) and the save time. 0: recording. -1: back to idle, with
   // error_message() set.
   int start(const std::string& path, const std::string& header_text, const DateTime& now);
-  // Ends the recording (the pending records of a sample get one last try).
+  // Ends the recording.
   void stop();
 
   struct StepResult {
     bool wrote = false;     // a whole sample is now on disk
     bool stopped = false;   // the maximum time ended the recording
-    bool failed = false;    // a record could not be written
+    bool failed = false;    // the sample could not be written (it is dropped)
     bool first_failure = false;  // ... and the one before it could: say so once
   };
   // One good answer while recording, with the instrument clock and the
@@ -85,14 +83,14 @@ class MeasurementRecorder {
   const std::string& error_message() const { return error_message_; }
 
  private:
-  // Writes the pending records in order; false at the first that fails.
-  bool write_pending();
+  // Appends the sample's records to the recording file; false (with
+  // error_message()) when nothing could be written.
+  bool write_sample(const Sample& sample);
 
   RecordingPace pace_;
   int language_;
   State state_ = State::kIdle;
   std::string path_;
-  std::vector<std::vector<std::uint8_t>> pending_;
   int records_written_ = 0;
   bool failing_ = false;
   std::string error_message_;

@@ -192,7 +192,7 @@ class FileSizeLimit {
   void (*previous_)(int) = nullptr;
 };
 
-TEST(MeasurementRecording, ARecordThatCannotBeWrittenComesFirstNextTimeSoSamplesStayWhole) {
+TEST(MeasurementRecording, ASampleThatCannotBeWrittenLeavesNothingSoTheOthersStayWhole) {
   test::TempDir dir;
   const std::string path = dir.file("full.mes");
   MeasurementRecorder recorder(1, 0, kEnglish);
@@ -201,7 +201,7 @@ TEST(MeasurementRecording, ARecordThatCannotBeWrittenComesFirstNextTimeSoSamples
   ASSERT_TRUE(recorder.step(after(1), sample_of(1)).wrote);
   const auto size = static_cast<rlim_t>(test::read_file_bytes(path).size());
   {
-    // The disk fills after the first record of sample 2.
+    // The disk fills in the middle of sample 2 (after its first record).
     FileSizeLimit full(size + (12 + 44) + 20);
     const auto failed = recorder.step(after(2), sample_of(2));
     EXPECT_TRUE(failed.failed);
@@ -213,9 +213,9 @@ TEST(MeasurementRecording, ARecordThatCannotBeWrittenComesFirstNextTimeSoSamples
   }
   ASSERT_TRUE(recorder.step(after(4), sample_of(4)).wrote);
   recorder.stop();
-  // Sample 2 was completed before sample 4; sample 3 found the disk full.
-  EXPECT_EQ(records_of(path), whole_samples({1, 2, 4}));
-  EXPECT_EQ(recorder.samples_written(), 3);
+  // Samples 2 and 3 found the disk full and left no record behind.
+  EXPECT_EQ(records_of(path), whole_samples({1, 4}));
+  EXPECT_EQ(recorder.samples_written(), 2);
 }
 
 TEST(MeasurementRecording, AFileThatCannotBeCreatedLeavesTheRecorderIdle) {
