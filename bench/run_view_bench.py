@@ -20,7 +20,6 @@ Standard library only.
 
 import argparse
 import os
-import platform
 import shutil
 import signal
 import subprocess
@@ -29,10 +28,8 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-
-
-def log(*args):
-    print(*args, file=sys.stderr, flush=True)
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from run_bench import log, machine_text  # noqa: E402  (the link benchmark's helpers)
 
 
 def build(build_dir):
@@ -63,19 +60,6 @@ def run(args, timeout):
     if proc.returncode != 0:
         raise RuntimeError(" ".join(args) + " failed: " + proc.stderr)
     return figures(proc.stdout)
-
-
-def machine_text():
-    model = "?"
-    try:
-        with open("/proc/cpuinfo") as f:
-            for line in f:
-                if line.startswith("model name"):
-                    model = line.split(":", 1)[1].strip()
-                    break
-    except OSError:
-        pass
-    return f"{model}, {os.cpu_count()} cores; kernel {platform.release()}"
 
 
 def main():

@@ -10,10 +10,12 @@
 namespace orvadw::cli {
 
 namespace {
+
 std::string field_text(const ParameterFieldList& fields, int control_id) {
   const ParameterField* field = fields.field(control_id);
   return field != nullptr ? field->value_text() : std::string();
 }
+
 }  // namespace
 
 int read_block(BlockTransfer& transfer, const ParameterFieldList& fields, int block, Bytes& data) {
@@ -26,8 +28,9 @@ int read_block(BlockTransfer& transfer, const ParameterFieldList& fields, int bl
                                                              : result::kNoAnswer;
 }
 
-int read_instrument_identity(LinkSession& session, const GlobalOptions& options, int language,
-                             IdentificationTexts& ids, std::ostream& err) {
+int open_identified(LinkSession& session, const GlobalOptions& options, int language,
+                    IdentificationTexts& ids, std::ostream& err) {
+  if (const int status = session.open(options, err); status != 0) return status;
   WindowTable header_table;
   if (!find_window("identification", language, header_table)) return 1;
   ParameterFieldList header = make_field_list(header_table, language);

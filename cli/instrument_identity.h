@@ -16,10 +16,11 @@ namespace orvadw::cli {
 // link's code (a failed connect gives 253).
 int read_block(BlockTransfer& transfer, const ParameterFieldList& fields, int block, Bytes& data);
 
-// The identification of the instrument on the session's line, in the
-// header's texts. 0, or the exit status after the message (the link's error,
-// or the firmware refusal).
-int read_instrument_identity(LinkSession& session, const GlobalOptions& options, int language,
-                             IdentificationTexts& ids, std::ostream& err);
+// Opens the line of the global options and reads the identification of the
+// instrument there into the header's texts: what a command that reads data
+// does first. 0, or the exit status after the message (a bad option, the
+// link's error, or the firmware refusal).
+int open_identified(LinkSession& session, const GlobalOptions& options, int language,
+                    IdentificationTexts& ids, std::ostream& err);
 
 }  // namespace orvadw::cli

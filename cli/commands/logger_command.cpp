@@ -37,10 +37,8 @@ int run_logger(CliContext& context) {
   const int lang = static_cast<int>(language);
 
   LinkSession session;
-  if (const int status = session.open(context.options, context.err); status != 0) return status;
   IdentificationTexts ids;
-  if (const int status = read_instrument_identity(session, context.options, lang, ids, context.err);
-      status != 0) {
+  if (const int status = open_identified(session, context.options, lang, ids, context.err); status != 0) {
     return status;
   }
 

@@ -64,10 +64,8 @@ int run_record(CliContext& context) {
   const int lang = options.language;
 
   LinkSession session;
-  if (const int status = session.open(context.options, context.err); status != 0) return status;
   IdentificationTexts ids;
-  if (const int status = read_instrument_identity(session, context.options, lang, ids, context.err);
-      status != 0) {
+  if (const int status = open_identified(session, context.options, lang, ids, context.err); status != 0) {
     return status;
   }
 

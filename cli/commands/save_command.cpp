@@ -38,12 +38,10 @@ int run_save(CliContext& context) {
   }
   ParameterFieldList fields = make_field_list(window, lang);
 
-  LinkSession session;
-  if (const int status = session.open(context.options, context.err); status != 0) return status;
   // Which instrument, and whether its data belong to this program.
+  LinkSession session;
   IdentificationTexts ids;
-  if (const int status = read_instrument_identity(session, context.options, lang, ids, context.err);
-      status != 0) {
+  if (const int status = open_identified(session, context.options, lang, ids, context.err); status != 0) {
     return status;
   }
   BlockTransfer transfer(session.master(), session.com_number(), context.options.baud_index,

@@ -90,10 +90,7 @@ LoggerTable::SaveResult LoggerTable::save(const std::string& path, const std::st
                                           const DateTime& now, int language) const {
   SaveResult result;
   RecordFile file;
-  auto failure = [&] {
-    return file.error_number() != 0 ? file_error_message(file.error_number(), language)
-                                    : text_of(kIncorrectFileTextId, language);
-  };
+  auto failure = [&] { return file_failure_message(file.error_number(), language); };
   if (file.create(path) != 0 || file.create_header(cp1252_from_utf8(header_text), now) != 0) {
     result.errors.push_back(failure());
     return result;

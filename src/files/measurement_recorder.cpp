@@ -55,8 +55,7 @@ int MeasurementRecorder::start(const std::string& path, const std::string& heade
   pace_.restart();
   RecordFile file;
   if (file.create(path) != 0 || file.create_header(cp1252_from_utf8(header_text), now) != 0) {
-    error_message_ = file.error_number() != 0 ? file_error_message(file.error_number(), language_)
-                                              : text_of(kIncorrectFileTextId, language_);
+    error_message_ = file_failure_message(file.error_number(), language_);
     state_ = State::kIdle;
     return -1;
   }
@@ -76,8 +75,7 @@ bool MeasurementRecorder::write_sample(const Sample& sample) {
   const bool ok = file.open(path_, true) == 0 && file.read_header(text, saved) == 0 &&
                   file.append_records(sample) == 0;
   if (!ok) {
-    error_message_ = file.error_number() != 0 ? file_error_message(file.error_number(), language_)
-                                              : text_of(kIncorrectFileTextId, language_);
+    error_message_ = file_failure_message(file.error_number(), language_);
     return false;
   }
   records_written_ += kRecordsPerSample;

@@ -6,12 +6,9 @@
 
 #include <csignal>
 
-#include "base/text_table.h"
-#include "files/record_file.h"
-#include "params/measurement_session.h"
-#include "params/sample_navigator.h"
 #include "tests/support/bin_dir.h"
 #include "tests/support/child_process.h"
+#include "tests/support/measurement_replay.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/text_lines.h"
@@ -28,32 +25,6 @@ int sample_lines(const std::string& out) {
   int n = 0;
   for (const std::string& line : test::lines_of(out)) n += line.rfind("sample ", 0) == 0 ? 1 : 0;
   return n;
-}
-
-// The samples of a measurement file as replay sees them: their clocks; the
-// records it holds in all.
-std::vector<DateTime> replayed_clocks(const std::string& path, int& records) {
-  std::vector<DateTime> clocks;
-  RecordFile file;
-  std::string text;
-  DateTime saved;
-  records = -1;
-  if (file.open(path, false) != 0 || file.read_header(text, saved) != 0) return clocks;
-  records = file.record_count();
-  ParameterFieldList fields = make_field_list(measurement_window(kEnglish), kEnglish);
-  MeasurementSession session(fields);
-  const std::size_t lengths[] = {44, 48, 800};
-  for (int s = 0; s < SampleNavigator(records).sample_count(); ++s) {
-    MeasurementSession::Sample sample;
-    for (std::size_t k = 0; k < 3; ++k) {
-      if (file.read_record(3 * s + static_cast<int>(k), sample[k]) != 0 || sample[k].size() != lengths[k]) {
-        return clocks;
-      }
-    }
-    if (session.apply_sample(sample) != 0) return clocks;
-    clocks.push_back(session.instrument_clock());
-  }
-  return clocks;
 }
 
 class RecordLoggerPtyTest : public ::testing::Test {
@@ -80,7 +51,7 @@ TEST_F(RecordLoggerPtyTest, ARecordingKilledMidwayOpensWithItsWholeSamples) {
   child.wait(Clock::now() + 10s);
 
   int records = 0;
-  const std::vector<DateTime> clocks = replayed_clocks(path, records);
+  const std::vector<DateTime> clocks = test::replayed_clocks(path, records);
   ASSERT_GE(records, 9) << "the file opens";
   EXPECT_EQ(static_cast<int>(clocks.size()), records / 3) << "every whole sample replays";
   EXPECT_GE(clocks.size(), 3u);
@@ -99,7 +70,7 @@ TEST_F(RecordLoggerPtyTest, SigintEndsTheRecordingWithTheFileComplete) {
   EXPECT_EQ(child.wait(Clock::now() + 20s), 0) << child.err_text();
   const int written = sample_lines(child.out_text());
   int records = 0;
-  const std::vector<DateTime> clocks = replayed_clocks(path, records);
+  const std::vector<DateTime> clocks = test::replayed_clocks(path, records);
   EXPECT_EQ(records, 3 * written);
   EXPECT_EQ(static_cast<int>(clocks.size()), written);
   EXPECT_NE(child.err_text().find("recorded " + std::to_string(written) + " samples"), std::string::npos);
@@ -125,10 +96,7 @@ TEST_F(RecordLoggerPtyTest, TheLoggerStopsAtTwentyEntriesAndSavesThem) {
   EXPECT_EQ(sim_.counts()["frames"], 21) << "the identification and 20 entries, nothing beyond";
 
   RecordFile file;
-  std::string text;
-  DateTime saved;
-  ASSERT_EQ(file.open(path, false), 0);
-  ASSERT_EQ(file.read_header(text, saved), 0);
+  ASSERT_TRUE(test::open_record_file(file, path));
   EXPECT_EQ(file.record_count(), 20);
 
   ASSERT_TRUE(sim_.restart({"--logger-entries", "0"})) << sim_.error();

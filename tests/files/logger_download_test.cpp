@@ -9,6 +9,7 @@
 #include "base/text_table.h"
 #include "files/record_file.h"
 #include "params/window_table.h"
+#include "tests/support/measurement_replay.h"
 #include "tests/support/temp_dir.h"
 
 namespace orvadw {
@@ -124,10 +125,7 @@ TEST_F(LoggerDownloadTest, SavingWritesTheReceivedBytesAndLoadingShowsTheSameRow
   EXPECT_EQ(saved.written, 7);
 
   RecordFile file;
-  std::string text;
-  DateTime when;
-  ASSERT_EQ(file.open(path, false), 0);
-  ASSERT_EQ(file.read_header(text, when), 0);
+  ASSERT_TRUE(test::open_record_file(file, path));
   ASSERT_EQ(file.record_count(), 7);
   for (int i = 0; i < 7; ++i) {
     Bytes record;

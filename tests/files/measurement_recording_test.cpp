@@ -11,6 +11,7 @@
 #include "files/record_file.h"
 #include "params/sample_navigator.h"
 #include "tests/support/file_contents.h"
+#include "tests/support/measurement_replay.h"
 #include "tests/support/temp_dir.h"
 
 namespace orvadw {
@@ -26,6 +27,12 @@ DateTime after(std::int64_t seconds) {
                   static_cast<int>(s % 3600 / 60), static_cast<int>(s % 60));
 }
 
+// A recorder of the given period, already recording into path.
+void start_recording(MeasurementRecorder& recorder, const std::string& path) {
+  recorder.press();
+  ASSERT_EQ(recorder.start(path, "", kStart), 0);
+}
+
 // A sample whose three records tell which answer made them.
 Sample sample_of(int answer) {
   const auto b = static_cast<std::uint8_t>(answer);
@@ -36,10 +43,8 @@ Sample sample_of(int answer) {
 // The records of the file, each reduced to its length and first byte.
 std::vector<std::pair<std::size_t, int>> records_of(const std::string& path) {
   RecordFile file;
-  std::string text;
-  DateTime saved;
   std::vector<std::pair<std::size_t, int>> out;
-  if (file.open(path, false) != 0 || file.read_header(text, saved) != 0) return out;
+  if (!test::open_record_file(file, path)) return out;
   for (int i = 0; i < file.record_count(); ++i) {
     std::vector<std::uint8_t> bytes;
     if (file.read_record(i, bytes) != 0) break;
@@ -141,8 +146,7 @@ TEST(MeasurementRecording, ACutSampleAtTheEndIsIgnoredAndTheOthersReplay) {
   test::TempDir dir;
   const std::string path = dir.file("cut.mes");
   MeasurementRecorder recorder(1, 0, kEnglish);
-  recorder.press();
-  ASSERT_EQ(recorder.start(path, "", kStart), 0);
+  start_recording(recorder, path);
   for (int answer = 1; answer <= 3; ++answer) recorder.step(after(answer), sample_of(answer));
   recorder.stop();
   std::vector<std::uint8_t> bytes = test::read_file_bytes(path);
@@ -154,10 +158,7 @@ TEST(MeasurementRecording, ACutSampleAtTheEndIsIgnoredAndTheOthersReplay) {
   for (const std::size_t cut : {third_sample_second_record, third_sample_second_record + 30}) {
     ASSERT_TRUE(test::write_file_bytes(path, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut))));
     RecordFile file;
-    std::string text;
-    DateTime saved;
-    ASSERT_EQ(file.open(path, false), 0);
-    ASSERT_EQ(file.read_header(text, saved), 0) << "a damaged tail is tolerated";
+    ASSERT_TRUE(test::open_record_file(file, path)) << "a damaged tail is tolerated";
     EXPECT_EQ(file.record_count(), 7);
     SampleNavigator replay(file.record_count());
     EXPECT_EQ(replay.sample_count(), 2);
@@ -196,8 +197,7 @@ TEST(MeasurementRecording, ASampleThatCannotBeWrittenLeavesNothingSoTheOthersSta
   test::TempDir dir;
   const std::string path = dir.file("full.mes");
   MeasurementRecorder recorder(1, 0, kEnglish);
-  recorder.press();
-  ASSERT_EQ(recorder.start(path, "", kStart), 0);
+  start_recording(recorder, path);
   ASSERT_TRUE(recorder.step(after(1), sample_of(1)).wrote);
   const auto size = static_cast<rlim_t>(test::read_file_bytes(path).size());
   {

@@ -103,7 +103,7 @@ TEST_F(LoggerViewTest, ADeadLineIsGivenUpWithAMessageAndCancelIsNeverRefused) {
   EXPECT_TRUE(view->progress_shown());
   ASSERT_TRUE(QTest::qWaitFor([&] { return !view->isVisible(); }, 15000))
       << "given up after a few seconds without an answer";
-  EXPECT_EQ(test::shown_texts(env.messages),
+  EXPECT_EQ(env.messages.box_texts(),
             std::vector<QString>{"connection failure! The unit does not answer! "});
   EXPECT_FALSE(master.is_polling());
 
@@ -133,7 +133,7 @@ TEST_F(LoggerViewTest, RowsReadBeforeTheLineDiedStayToBeSaved) {
   EXPECT_LT(rows, 20);
   EXPECT_TRUE(view->isVisible()) << "the only copy of those rows";
   EXPECT_EQ(view->link_status(), "Communication Failure");
-  EXPECT_EQ(test::shown_texts(env.messages),
+  EXPECT_EQ(env.messages.box_texts(),
             std::vector<QString>{"connection failure! The unit does not answer! "});
   EXPECT_TRUE(view->button(OperatingView::kRecordButton)->isVisible());
   EXPECT_FALSE(master.is_polling());

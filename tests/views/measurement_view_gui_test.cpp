@@ -121,7 +121,7 @@ TEST_F(MeasurementViewTest, AFileWithoutAWholeSampleIsAnIncorrectFile) {
   }
   auto view = open(4, path);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !view->isVisible(); }, 5000));
-  EXPECT_EQ(test::shown_texts(env.messages), std::vector<QString>{"Incorrect File"});
+  EXPECT_EQ(env.messages.box_texts(), std::vector<QString>{"Incorrect File"});
 }
 
 TEST_F(MeasurementViewTest, ALostDeviceShowsTheFailureAndTheLineComesBackByItself) {

@@ -8,9 +8,8 @@
 #include <QTest>
 #include <cstdlib>
 
-#include "files/record_file.h"
-#include "params/sample_navigator.h"
 #include "support/view_test_env.h"
+#include "tests/support/measurement_replay.h"
 #include "tests/support/sim_process.h"
 #include "ui/notifying_button.h"
 #include "views/measurement_view.h"
@@ -29,25 +28,6 @@ QApplication& application() {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   static QApplication app(argc, argv);
   return app;
-}
-
-std::vector<DateTime> sample_clocks(const std::string& path, int& records) {
-  std::vector<DateTime> clocks;
-  RecordFile file;
-  std::string text;
-  DateTime saved;
-  records = -1;
-  if (file.open(path, false) != 0 || file.read_header(text, saved) != 0) return clocks;
-  records = file.record_count();
-  ParameterFieldList fields = make_field_list(measurement_window(kEnglish), kEnglish);
-  MeasurementSession session(fields);
-  for (int s = 0; s < SampleNavigator(records).sample_count(); ++s) {
-    MeasurementSession::Sample sample;
-    for (int k = 0; k < 3; ++k) file.read_record(3 * s + k, sample[static_cast<std::size_t>(k)]);
-    if (session.apply_sample(sample) != 0) break;
-    clocks.push_back(session.instrument_clock());
-  }
-  return clocks;
 }
 
 TEST(MeasurementViewPty, TheSimulatorGoesAwayAndComesBackDuringARecording) {
@@ -82,7 +62,7 @@ TEST(MeasurementViewPty, TheSimulatorGoesAwayAndComesBackDuringARecording) {
   view.done(QDialog::Accepted);
 
   int records = 0;
-  const std::vector<DateTime> clocks = sample_clocks(path, records);
+  const std::vector<DateTime> clocks = test::replayed_clocks(path, records);
   EXPECT_EQ(records % 3, 0) << "whole samples only";
   ASSERT_EQ(static_cast<int>(clocks.size()), records / 3);
   ASSERT_GE(clocks.size(), static_cast<std::size_t>(before + 2));

@@ -60,12 +60,4 @@ void ViewTestEnv::shorten_timeouts(JBusMaster& master) {
   master.set_inter_char_timeout(50);
 }
 
-std::vector<QString> shown_texts(const ScriptedMessageService& messages) {
-  std::vector<QString> out;
-  for (const auto& shown : messages.shown()) {
-    if (!shown.question) out.push_back(shown.text);
-  }
-  return out;
-}
-
 }  // namespace orvadw::test

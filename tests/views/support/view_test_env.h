@@ -54,7 +54,4 @@ class ViewTestEnv {
   ScopedFileDialogService file_scope_{&files};
 };
 
-// The texts of the boxes shown so far.
-std::vector<QString> shown_texts(const ScriptedMessageService& messages);
-
 }  // namespace orvadw::test
