@@ -4,6 +4,7 @@
 
 #include "base/program_identity.h"
 #include "base/result_codes.h"
+#include "link/block_transfer.h"
 #include "params/firmware_check.h"
 #include "params/window_table.h"
 
@@ -16,8 +17,8 @@ std::string field_text(const ParameterFieldList& fields, int control_id) {
   return field != nullptr ? field->value_text() : std::string();
 }
 
-}  // namespace
-
+// One block with the register count the fields give it. 0, or the link's
+// code (a failed connect gives 253).
 int read_block(BlockTransfer& transfer, const ParameterFieldList& fields, int block, Bytes& data) {
   const int words = fields.block_words(block);
   if (words <= 0) return result::kRequestNotBuilt;
@@ -27,6 +28,8 @@ int read_block(BlockTransfer& transfer, const ParameterFieldList& fields, int bl
   return status == BlockTransfer::ReadStatus::kConnectFailed ? result::kPortNotOpened
                                                              : result::kNoAnswer;
 }
+
+}  // namespace
 
 int open_identified(LinkSession& session, const GlobalOptions& options, int language,
                     IdentificationTexts& ids, std::ostream& err) {

@@ -7,14 +7,8 @@
 
 #include "cli/link_session.h"
 #include "files/identification_header.h"
-#include "link/block_transfer.h"
-#include "params/parameter_field_list.h"
 
 namespace orvadw::cli {
-
-// Reads one block with the register count the fields give it. 0, or the
-// link's code (a failed connect gives 253).
-int read_block(BlockTransfer& transfer, const ParameterFieldList& fields, int block, Bytes& data);
 
 // Opens the line of the global options and reads the identification of the
 // instrument there into the header's texts: what a command that reads data

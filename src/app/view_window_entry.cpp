@@ -45,10 +45,10 @@ int run_view_window(Application& application, const ViewWindowRequest& request) 
                                           : CommunicatingDialog::kModeFromFile;
     std::unique_ptr<QDialog> view = entry.make(application.main_window().master(), mode, request.file);
     TerminationSignal termination([&view] { view->reject(); });
-    view->exec();
+    const int result = view->exec();
     view.reset();
     application.finish();
-    return 0;
+    return result == QDialog::Accepted ? 0 : 1;
   }
   std::string names;
   for (const ViewWindowEntry& entry : view_window_entries()) names += (names.empty() ? "" : "|") + std::string(entry.name);

@@ -36,7 +36,9 @@ const std::vector<ViewWindowEntry>& view_window_entries();
 std::optional<ViewWindowRequest> take_view_window_request(QStringList& arguments);
 
 // Runs the started application's view of that name modally. The exit code:
-// 0, or 2 for a name no view has (after a message on standard error).
+// 0 when the view was closed with OK, 1 without (Close, Escape, a
+// termination signal), 2 for a name no view has (after a message on
+// standard error).
 int run_view_window(Application& application, const ViewWindowRequest& request);
 
 }  // namespace orvadw

@@ -226,7 +226,10 @@ TEST_F(ProgramE2eTest, TheWindowEntryOpensTheViewsOnTheirFiles) {
     // The save date follows the regional format: only its place is checked.
     start_and_see_window(program, title + " (");
     if (HasFatalFailure()) return;
-    stop_cleanly(program);
+    ASSERT_EQ(::kill(program.pid(), SIGTERM), 0);
+    ASSERT_TRUE(program.wait_exit(seconds(30))) << "the view did not leave";
+    ASSERT_TRUE(WIFEXITED(program.status())) << "ended by signal " << WTERMSIG(program.status());
+    EXPECT_EQ(WEXITSTATUS(program.status()), 1) << "closed without OK";
   }
   Program unknown(program_, {"--window", "nothing"}, home_);
   ASSERT_TRUE(unknown.wait_exit(seconds(30)));
