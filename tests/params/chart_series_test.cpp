@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
 
 #include "base/text_table.h"
 #include "params/window_table.h"
@@ -32,33 +30,6 @@ TEST(ChartSeries, KeepsTheLastPointsOldestFirstAndRoundTripsThroughItsBlock) {
   EXPECT_EQ(back.from_bytes(std::vector<std::uint8_t>{1, 2, 3}), -1) << "no whole float";
   EXPECT_EQ(back.size(), 3);
   EXPECT_EQ(back.set_points({}), -1);
-}
-
-TEST(ChartSeries, DrawsOnlyFiniteValuesInsideTheRangeAndNeverDividesByZero) {
-  ChartSeries series;
-  series.set_label_format("%0.1f", "m/s");
-  series.set_range(200, 2000);
-  EXPECT_EQ(series.upper_label(), "2000.0 m/s");
-  EXPECT_EQ(series.lower_label(), "200.0 m/s");
-  EXPECT_EQ(series.middle_label(), "");
-  EXPECT_DOUBLE_EQ(*series.height_fraction(1100), 0.5);
-  EXPECT_DOUBLE_EQ(*series.height_fraction(2000), 1.0);
-  EXPECT_FALSE(series.height_fraction(2000.1));
-  EXPECT_FALSE(series.height_fraction(kNone));
-  EXPECT_FALSE(series.height_fraction(std::nan("")));
-  EXPECT_FALSE(series.height_fraction(std::numeric_limits<double>::infinity()));
-  EXPECT_GT(*series.zero_line_from_top(), 1.0) << "zero lies below a range of 200..2000";
-
-  series.set_range(-10, 30);
-  EXPECT_DOUBLE_EQ(*series.zero_line_from_top(), 0.75);
-
-  // An empty range: the one value on the middle line, nothing else, no zero line.
-  series.set_range(1480, 1480);
-  EXPECT_DOUBLE_EQ(*series.height_fraction(1480), 0.5);
-  EXPECT_FALSE(series.height_fraction(1480.1));
-  EXPECT_FALSE(series.zero_line_from_top());
-  series.set_range(1500, 1400);
-  EXPECT_FALSE(series.height_fraction(1450)) << "an upside-down range draws nothing";
 }
 
 TEST(ChartSeries, TheChartFieldStartsEmptyAndKeepsValuesBeyondItsRange) {

@@ -8,13 +8,6 @@
 namespace orvadw {
 namespace {
 
-struct ChangeLog : GridObserver {
-  std::vector<GridChange> changes;
-  bool destroyed = false;
-  void grid_changed(const GridTable&, const GridChange& change) override { changes.push_back(change); }
-  void grid_destroyed(const GridTable&) override { destroyed = true; }
-};
-
 TEST(GridTable, CellsStayInsideTheTableAndRowsComeAndGo) {
   GridTable grid(3, 4);
   grid.set_fixed(1, 0);
@@ -50,31 +43,6 @@ TEST(GridTable, CellsStayInsideTheTableAndRowsComeAndGo) {
   grid.clear_rows(1);
   EXPECT_EQ(grid.cell(0, 0), "N°") << "clearing from row 1 keeps the header";
   EXPECT_TRUE(grid.filled_rows().empty());
-}
-
-TEST(GridTable, ObserversHearWhatChangedAndWhenTheTableGoes) {
-  ChangeLog log;
-  {
-    GridTable grid(2, 2);
-    grid.add_observer(&log);
-    grid.set_cell(1, 1, "x");
-    grid.set_cell(1, 1, "x");  // no change, no notice
-    grid.append_rows(2);
-    grid.remove_rows(0, 1);
-    grid.set_dimensions(3, 3);
-    grid.set_flat(true);
-    using K = GridChange::Kind;
-    ASSERT_EQ(log.changes.size(), 5u);
-    EXPECT_EQ(log.changes[0].kind, K::kCells);
-    EXPECT_EQ(log.changes[0].first, 1);
-    EXPECT_EQ(log.changes[1].kind, K::kRowsAdded);
-    EXPECT_EQ(log.changes[1].first, 2);
-    EXPECT_EQ(log.changes[1].last, 3);
-    EXPECT_EQ(log.changes[2].kind, K::kRowsRemoved);
-    EXPECT_EQ(log.changes[3].kind, K::kReset);
-    EXPECT_EQ(log.changes[4].kind, K::kLayout);
-  }
-  EXPECT_TRUE(log.destroyed);
 }
 
 TEST(GridTable, GridFieldsOwnTheirCellsSoTheFieldListCanBeRead) {
