@@ -302,12 +302,14 @@ struct SimulatedInstrument::Impl {
 
   void run_cycle() {
     std::uint8_t* p = blocks[1].bytes.data();
-    speed_drift = std::clamp(speed_drift + noise.uniform(-0.4, 0.4), -8.0, 8.0);
+    // Each value wanders a little and is pulled back to its mean, so that a
+    // long run neither sticks to a limit nor looks frozen on a chart.
+    speed_drift = std::clamp(0.98 * speed_drift + noise.uniform(-0.4, 0.4), -8.0, 8.0);
     const double speed = 1480.0 + speed_drift + noise.uniform(-0.3, 0.3);
     put_float(p + kLiveSpeed, static_cast<float>(speed));
     // A transit over 0.1 m of liquid.
     put_float(p + kLiveTransit, static_cast<float>(1.0e5 / speed));
-    gain = std::clamp(gain + noise.uniform(-1.0, 1.0), 30.0, 50.0);
+    gain = std::clamp(gain + 0.05 * (40.0 - gain) + noise.uniform(-1.0, 1.0), 30.0, 50.0);
     p[kLiveGain] = static_cast<std::uint8_t>(gain + 0.5);
 
     if (fault_cycles_left > 0) {

@@ -2,15 +2,13 @@
 // printed as one line of hexadecimal (an empty line for a failed poll), as a
 // measurement window shows each "WM_NEW_TRAME".
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <ostream>
 
 #include "cli/cli_command.h"
 #include "cli/hex_text.h"
 #include "cli/link_session.h"
+#include "cli/poll_signal.h"
 #include "cli/read_request.h"
-#include "link/notify_target.h"
 
 namespace orvadw::cli {
 
@@ -18,30 +16,6 @@ namespace {
 
 constexpr const char* kUsage =
     "poll ADDR COUNT [--period MS] [--times N] [--function 3|4] [--bytes-per-item K]";
-
-// Counts the poll thread's notices and wakes the main thread with each.
-class PollSignal : public NotifyTarget {
- public:
-  void post_message(std::string_view name, long, long) override {
-    if (name != JBusMaster::kNewFrameMessage) return;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      ++posted_;
-    }
-    cv_.notify_all();
-  }
-
-  // Waits until more than `seen` notices have come; false at the deadline.
-  bool wait_beyond(long seen, std::chrono::steady_clock::time_point deadline) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return cv_.wait_until(lock, deadline, [&] { return posted_ > seen; });
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable cv_;
-  long posted_ = 0;
-};
 
 int run_poll(CliContext& context) {
   std::vector<std::string> args = context.args;
@@ -58,13 +32,7 @@ int run_poll(CliContext& context) {
   if (const int status = session.open(context.options, context.err); status != 0) return status;
   JBusMaster& master = session.master();
 
-  // One poll ends within the master's attempts, each bounded by the answer
-  // and inter-character time-outs; this bound only guards against a poll
-  // thread that never reports.
-  const auto per_poll = std::chrono::milliseconds(
-      static_cast<long long>(master.retries()) *
-          (master.answer_timeout() + master.inter_char_timeout() + 1000) +
-      5000);
+  const auto per_poll = PollSignal::longest_poll(master);
 
   PollSignal signal;
   if (master.start_polling(&signal, session.slave(), request.function, request.address,

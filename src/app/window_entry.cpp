@@ -3,6 +3,8 @@
 #include "dialogs/analog_output_dialog.h"
 #include "dialogs/settings_dialog.h"
 #include "dialogs/special_settings_dialog.h"
+#include "views/logger_view.h"
+#include "views/measurement_view.h"
 
 namespace orvadw {
 
@@ -14,6 +16,13 @@ std::unique_ptr<QDialog> make(JBusMaster* master, int start_mode, QWidget* paren
   return std::make_unique<Window>(master, start_mode, parent, file);
 }
 
+// The views take the file before the owner.
+template <typename View>
+std::unique_ptr<QDialog> make_view(JBusMaster* master, int start_mode, QWidget* parent,
+                                   const std::string& file) {
+  return std::make_unique<View>(master, start_mode, file, parent);
+}
+
 constexpr int kFileMode = 4;
 
 }  // namespace
@@ -23,6 +32,8 @@ const std::vector<WindowFactory>& window_factories() {
       {"settings", make<SettingsDialog>},
       {"special", make<SpecialSettingsDialog>},
       {"analog", make<AnalogOutputDialog>},
+      {"measurement", make_view<MeasurementView>},
+      {"logger", make_view<LoggerView>},
   };
   return table;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The instrument windows the program opens straight from its command line,
 // until the main window opens them from its menu:
-//   orvadw --window settings|special|analog [--mode N] [FILE]
+//   orvadw --window NAME [--mode N] [FILE]
 // One row per window name; a later window adds one row.
 #include <QDialog>
 #include <QString>

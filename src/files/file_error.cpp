@@ -27,4 +27,8 @@ std::string file_error_message(int error_number, int language) {
   return text_of(kCannotOpenFileTextId, language) + system_error_text(error_number);
 }
 
+std::string file_failure_message(int error_number, int language) {
+  return error_number != 0 ? file_error_message(error_number, language) : text_of(kIncorrectFileTextId, language);
+}
+
 }  // namespace orvadw

@@ -17,6 +17,11 @@ inline constexpr std::size_t kMaxSystemErrorText = 1024;
 // opened or created.
 std::string file_error_message(int error_number, int language);
 
+// What to say when writing or reading a record file failed: the system's
+// error when there is one, else "Incorrect File" (the file is not, or no
+// longer, one of ours).
+std::string file_failure_message(int error_number, int language);
+
 // The system's description of error_number, at most kMaxSystemErrorText
 // characters, whatever the thread.
 std::string system_error_text(int error_number);

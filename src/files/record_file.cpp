@@ -356,12 +356,21 @@ int RecordFile::read_record(int index, std::vector<std::uint8_t>& bytes) {
 }
 
 int RecordFile::append(std::span<const std::uint8_t> bytes) {
+  const std::vector<std::uint8_t> one(bytes.begin(), bytes.end());
+  return append_records(std::span<const std::vector<std::uint8_t>>(&one, 1));
+}
+
+int RecordFile::append_records(std::span<const std::vector<std::uint8_t>> records) {
   error_number_ = 0;
   if (fd_ < 0 || !writable_ || current_index_ < kAtFirstMarker) return -1;
   // Writing after a cut record would bury it inside the next one.
   if (tail_damaged_) return -1;
-  if (bytes.size() > static_cast<std::size_t>(INT32_MAX - 16) || record_count_ == INT32_MAX) {
-    return -1;
+  if (records.empty()) return 0;
+  if (records.size() > static_cast<std::size_t>(INT32_MAX - record_count_)) return -1;
+  std::size_t total = 0;
+  for (const auto& bytes : records) {
+    if (bytes.size() > static_cast<std::size_t>(INT32_MAX - 16)) return -1;
+    total += bytes.size() + 12;
   }
   struct stat st {};
   if (::fstat(fd_, &st) != 0) {
@@ -371,25 +380,29 @@ int RecordFile::append(std::span<const std::uint8_t> bytes) {
   // Another writer changed the file: our count would no longer be its tail.
   if (static_cast<std::int64_t>(st.st_size) != file_size_) return -1;
 
-  const auto n = static_cast<std::int32_t>(bytes.size());
-  std::vector<std::uint8_t> frame;
-  frame.reserve(bytes.size() + 12);
-  put_int32(frame, n);
-  frame.insert(frame.end(), bytes.begin(), bytes.end());
-  put_int32(frame, n);
-  put_int32(frame, record_count_ + 1);
+  std::vector<std::uint8_t> frames;
+  frames.reserve(total);
+  std::vector<std::int64_t> next_markers;
+  for (std::size_t k = 0; k < records.size(); ++k) {
+    const auto n = static_cast<std::int32_t>(records[k].size());
+    put_int32(frames, n);
+    frames.insert(frames.end(), records[k].begin(), records[k].end());
+    put_int32(frames, n);
+    put_int32(frames, record_count_ + static_cast<std::int32_t>(k) + 1);
+    next_markers.push_back(file_size_ + static_cast<std::int64_t>(frames.size()) - 4);
+  }
 
   const std::int64_t end = file_size_;
-  if (!write_all(end, frame.data(), frame.size()) || ::fdatasync(fd_) != 0) {
+  if (!write_all(end, frames.data(), frames.size()) || ::fdatasync(fd_) != 0) {
     if (error_number_ == 0) error_number_ = errno;
     // Leave the file as it was, so that the next append still fits.
     if (::ftruncate(fd_, static_cast<off_t>(end)) == 0) ::fdatasync(fd_);
     return -1;
   }
-  file_size_ = end + static_cast<std::int64_t>(frame.size());
-  markers_.push_back(file_size_ - 4);
-  current_index_ = record_count_;
-  ++record_count_;
+  file_size_ = end + static_cast<std::int64_t>(frames.size());
+  markers_.insert(markers_.end(), next_markers.begin(), next_markers.end());
+  record_count_ += static_cast<int>(records.size());
+  current_index_ = record_count_ - 1;
   return 0;
 }
 

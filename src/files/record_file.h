@@ -76,6 +76,11 @@ class RecordFile {
     return append(std::span<const std::uint8_t>(bytes.data(), bytes.size()));
   }
 
+  // Appends several records with one write and one flush to the disk: on
+  // disk together before the call returns, or (on failure) none of them and
+  // the file as it was. The same checks and result as append.
+  int append_records(std::span<const std::vector<std::uint8_t>> records);
+
   // Reads record index. 0, or -1 when there is no such record or the record
   // on disk is not well framed. The output never grows beyond the file size.
   int read_record(int index, std::vector<std::uint8_t>& bytes);

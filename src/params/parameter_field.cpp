@@ -6,6 +6,8 @@
 #include "base/c_locale.h"
 #include "base/date_time.h"
 #include "base/text_table.h"
+#include "params/chart_series.h"
+#include "params/grid_table.h"
 #include "params/value_codec.h"
 #include "params/value_format.h"
 
@@ -39,10 +41,21 @@ ParameterField::ParameterField(const ParameterDescriptor& descriptor, int langua
       editor_.field().set_format(0, 0, 0, 0, format_.size() >= 2 ? format_ : std::string("%s"));
     }
   }
+  if (value_control_ == ValueControl::kGrid) grid_ = std::make_unique<GridTable>();
+  if (value_control_ == ValueControl::kChart) {
+    // The choice list id of a chart field is its number of points.
+    const int count = descriptor_.choice_list_id > 0 ? descriptor_.choice_list_id
+                                                     : ChartSeries::kDefaultPointCount;
+    chart_ = std::make_unique<ChartSeries>(count);
+    chart_->set_label_format(format_, unit_text());
+    chart_->set_range(descriptor_.minimum, descriptor_.maximum);
+  }
   load_items();
   show_initial_text();
   commit();
 }
+
+ParameterField::~ParameterField() = default;
 
 // Forcing rules, in order; a later rule overrides an earlier one.
 void ParameterField::force_format() {
@@ -150,6 +163,8 @@ void ParameterField::load_items() {
 }
 
 void ParameterField::show_initial_text() {
+  // A chart starts with no point at all.
+  if (value_control_ == ValueControl::kChart) return;
   const std::string& initial = descriptor_.initial_text;
   const char k = format_kind(format_);
   if (is_date()) {
@@ -184,7 +199,14 @@ int ParameterField::set_language(int language) {
   if (!valid_language(language)) return -1;
   language_ = language;
   load_items();
+  if (chart_) chart_->set_label_format(format_, unit_text());
   notify_state();
+  return 0;
+}
+
+int ParameterField::set_chart_range(double minimum, double maximum) {
+  if (!chart_ || !is_shown()) return -1;
+  chart_->set_range(minimum, maximum);
   return 0;
 }
 
@@ -271,7 +293,10 @@ int ParameterField::set_number(double value, ChangeOrigin origin) {
     notify_value(origin);
     return 0;
   }
-  if (!(descriptor_.kind & kind::kNotLimited) && descriptor_.maximum > descriptor_.minimum) {
+  // A chart keeps a value beyond its range as it is: it is not drawn, and
+  // is drawn again once a wider range takes it in.
+  if (!(descriptor_.kind & kind::kNotLimited) && descriptor_.maximum > descriptor_.minimum &&
+      value_control_ != ValueControl::kChart) {
     if (value > descriptor_.maximum) value = descriptor_.maximum;
     if (value < descriptor_.minimum) value = descriptor_.minimum;
   }
@@ -279,6 +304,7 @@ int ParameterField::set_number(double value, ChangeOrigin origin) {
   switch (value_control_) {
     case ValueControl::kChart:
       chart_value_ = value;
+      if (chart_) chart_->add_point(value, !chart_takes_points());
       break;
     case ValueControl::kEdit:
     case ValueControl::kSpin:

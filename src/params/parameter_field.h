@@ -5,6 +5,7 @@
 // through FieldObserver. So decoding, encoding, change tracking, comparison,
 // printing and files all work on fields that have no widgets at all.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@
 
 namespace orvadw {
 
+class ChartSeries;
+class GridTable;
 class ParameterField;
 
 // Who changed a value. A value decoded from the instrument or a file is not a
@@ -44,6 +47,7 @@ class ParameterField {
   // Creates the field: forces the format by kind, decides its controls,
   // loads its items in the language and shows the initial text.
   ParameterField(const ParameterDescriptor& descriptor, int language);
+  ~ParameterField();
   ParameterField(const ParameterField&) = delete;
   ParameterField& operator=(const ParameterField&) = delete;
 
@@ -118,6 +122,18 @@ class ParameterField {
   // Chart fields: the last value handed to the chart.
   double chart_value() const { return chart_value_; }
   bool chart_takes_points() const { return descriptor_.initial_text == "point"; }
+  // Chart fields: the points the window's chart paints (as many as the
+  // descriptor's list id says, 200 when it says none), recorded and replayed
+  // with the data; nullptr for every other field.
+  ChartSeries* chart() { return chart_.get(); }
+  const ChartSeries* chart() const { return chart_.get(); }
+  // The chart's range and labels; ignored (-1) for a hidden field.
+  int set_chart_range(double minimum, double maximum);
+
+  // Grid fields: the cells the window shows, which printing, export and the
+  // command line read; nullptr for every other field.
+  GridTable* grid() { return grid_.get(); }
+  const GridTable* grid() const { return grid_.get(); }
 
   // Presentation options, kept up to date by enable and show.
   std::uint32_t presentation() const { return descriptor_.presentation; }
@@ -172,6 +188,8 @@ class ParameterField {
   std::uint64_t raw_date_ = 0;
   double chart_value_ = 0;
   std::string reference_text_;
+  std::unique_ptr<GridTable> grid_;
+  std::unique_ptr<ChartSeries> chart_;
 
   std::vector<FieldObserver*> observers_;
 };

@@ -175,10 +175,12 @@ QWidget* FieldBinder::make_value(Bound& bound, QWidget* old) {
       return chart->widget();
     }
     case ValueControl::kGrid: {
-      auto* grid = new TableGrid;
+      // The view shows the field's own cells.
+      auto* grid = new TableGrid(field.grid());
       // Rows, columns and column widths come from the template when its
-      // placeholder is a table.
-      if (auto* table = qobject_cast<QTableWidget*>(old)) {
+      // placeholder is a table and the field has none yet.
+      auto* table = qobject_cast<QTableWidget*>(old);
+      if (table != nullptr && grid->rows() == 0 && grid->columns() == 0) {
         grid->set_dimensions(table->rowCount(), table->columnCount());
         for (int c = 0; c < table->columnCount(); ++c) {
           grid->set_column_width(c, table->columnWidth(c));
@@ -249,8 +251,7 @@ void FieldBinder::show_value(Bound& bound) {
       static_cast<QLabel*>(value)->setText(text);
       break;
     case ValueControl::kChart:
-      if (bound.chart != nullptr) bound.chart->add_point(field.chart_value());
-      break;
+      break;  // the chart paints the field's series, which tells it of each point
     case ValueControl::kGrid:
     case ValueControl::kNone:
       break;

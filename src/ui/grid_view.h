@@ -1,16 +1,20 @@
 #pragma once
-// What a field of kind 0x1000 needs from its grid: fixed numbers of rows and
-// columns (the first rows or columns may be fixed headers), column alignment
-// and widths, a flat look, and cell texts by row and column.
+// What a field of kind 0x1000 needs from its grid on screen. The cells live
+// in a GridTable (the field's, or the grid's own when it stands alone); this
+// interface reaches it with Qt types for the windows' convenience.
 #include <QString>
 #include <QWidget>
 
 namespace orvadw {
 
+class GridTable;
+
 class GridView {
  public:
   virtual ~GridView();
   virtual QWidget* widget() = 0;
+  // The cells shown; printing and export read them here or from the field.
+  virtual GridTable& table() = 0;
 
   virtual void set_dimensions(int rows, int columns) = 0;
   virtual int rows() const = 0;

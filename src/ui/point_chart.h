@@ -1,8 +1,7 @@
 #pragma once
-// The fallback chart: keeps the points and the range of series 0 and draws
-// them as a plain line. The measurement view's curve chart replaces it.
+// The fallback chart: paints series 0 as a plain line over the background.
+// The measurement view's curve chart replaces it.
 #include <QWidget>
-#include <vector>
 
 #include "ui/chart_view.h"
 
@@ -10,25 +9,24 @@ namespace orvadw {
 
 class PointChart : public QWidget, public ChartView {
  public:
-  PointChart(int point_count, QWidget* parent = nullptr);
+  // series: the points to paint (the field's); null keeps point_count
+  // points of the chart's own.
+  explicit PointChart(ChartSeries* series, QWidget* parent = nullptr);
+  explicit PointChart(int point_count, QWidget* parent = nullptr);
 
   QWidget* widget() override { return this; }
-  void set_range(double minimum, double maximum) override;
-  void add_point(double value) override;
-  std::vector<double> points(int series = 0) const override;
-  int set_points(int series, const std::vector<double>& points) override;
+  ChartSeries& series() override { return link_.series(); }
   void redraw() override { update(); }
 
-  double minimum() const { return minimum_; }
-  double maximum() const { return maximum_; }
+  double minimum() { return series().minimum(); }
+  double maximum() { return series().maximum(); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  std::vector<double> points_;
-  double minimum_ = 0;
-  double maximum_ = 0;
+  ChartSeries sized_;  // the points of a chart made without a series
+  ChartSeriesLink link_;
 };
 
 }  // namespace orvadw

@@ -15,4 +15,12 @@ int ScriptedMessageService::ask(QWidget*, const QString& text, const QString& ca
   return answer;
 }
 
+std::vector<QString> ScriptedMessageService::box_texts() const {
+  std::vector<QString> out;
+  for (const Shown& s : shown_) {
+    if (!s.question) out.push_back(s.text);
+  }
+  return out;
+}
+
 }  // namespace orvadw

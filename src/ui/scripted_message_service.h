@@ -25,6 +25,8 @@ class ScriptedMessageService : public MessageService {
   void queue_answer(int answer) { answers_.push_back(answer); }
   void set_default_answer(int answer) { default_answer_ = answer; }
   const std::vector<Shown>& shown() const { return shown_; }
+  // The texts of the boxes shown so far, questions left out.
+  std::vector<QString> box_texts() const;
   void clear() { shown_.clear(); answers_.clear(); }
 
  private:

@@ -2,83 +2,84 @@
 
 #include <QHeaderView>
 
+#include "ui/grid_table_model.h"
+
 namespace orvadw {
 
 GridView::~GridView() = default;
 
-TableGrid::TableGrid(QWidget* parent) : QTableWidget(parent) {
+TableGrid::TableGrid(GridTable* table, QWidget* parent) : QTableView(parent) {
+  if (table == nullptr) {
+    own_ = std::make_unique<GridTable>();
+    table = own_.get();
+  }
+  model_ = new GridTableModel(table, this);
+  setModel(model_);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionMode(QAbstractItemView::NoSelection);
+  setFocusPolicy(Qt::NoFocus);
   horizontalHeader()->hide();
   verticalHeader()->hide();
+  connect(model_, &GridTableModel::layout_changed, this, &TableGrid::apply_layout);
+  connect(model_, &QAbstractItemModel::modelReset, this, &TableGrid::apply_layout);
+  apply_layout();
 }
 
-void TableGrid::set_dimensions(int rows, int columns) {
-  rows = std::max(rows, 0);
-  columns = std::max(columns, 0);
-  setRowCount(rows);
-  setColumnCount(columns);
-  alignments_.resize(columns, Qt::AlignLeft | Qt::AlignVCenter);
-  for (int r = 0; r < rows; ++r) {
-    for (int c = 0; c < columns; ++c) style_cell(r, c);
+TableGrid::~TableGrid() {
+  // The model observes the table; it goes first while the table is alive.
+  setModel(nullptr);
+  delete model_;
+  model_ = nullptr;
+}
+
+GridTable& TableGrid::table() {
+  GridTable* t = model_ != nullptr ? model_->table() : nullptr;
+  // Once the field's table has gone, writes land in an empty table of the
+  // view's own that nothing shows.
+  if (t != nullptr) return *t;
+  if (!own_) own_ = std::make_unique<GridTable>();
+  return *own_;
+}
+
+const GridTable* TableGrid::shown() const { return model_ != nullptr ? model_->table() : nullptr; }
+
+void TableGrid::apply_layout() {
+  const GridTable* t = shown();
+  if (t == nullptr) return;
+  for (int c = 0; c < t->columns(); ++c) {
+    if (t->column_width(c) > 0) setColumnWidth(c, t->column_width(c));
   }
+  setFrameShape(t->flat() ? QFrame::NoFrame : QFrame::StyledPanel);
 }
 
+void TableGrid::set_dimensions(int rows, int columns) { table().set_dimensions(rows, columns); }
+int TableGrid::rows() const { return shown() != nullptr ? shown()->rows() : 0; }
+int TableGrid::columns() const { return shown() != nullptr ? shown()->columns() : 0; }
 void TableGrid::set_fixed(int fixed_rows, int fixed_columns) {
-  fixed_rows_ = std::max(fixed_rows, 0);
-  fixed_columns_ = std::max(fixed_columns, 0);
-  for (int r = 0; r < rowCount(); ++r) {
-    for (int c = 0; c < columnCount(); ++c) style_cell(r, c);
-  }
+  table().set_fixed(fixed_rows, fixed_columns);
 }
-
-QTableWidgetItem* TableGrid::item_at(int row, int column) {
-  if (row < 0 || column < 0 || row >= rowCount() || column >= columnCount()) return nullptr;
-  QTableWidgetItem* cell_item = item(row, column);
-  if (cell_item == nullptr) {
-    cell_item = new QTableWidgetItem;
-    cell_item->setFlags(Qt::ItemIsEnabled);
-    setItem(row, column, cell_item);
-  }
-  return cell_item;
-}
-
-void TableGrid::style_cell(int row, int column) {
-  QTableWidgetItem* cell_item = item_at(row, column);
-  if (cell_item == nullptr) return;
-  cell_item->setTextAlignment(alignments_.value(column, Qt::AlignLeft | Qt::AlignVCenter));
-  const bool fixed = row < fixed_rows_ || column < fixed_columns_;
-  cell_item->setBackground(fixed ? palette().button() : QBrush());
-}
+int TableGrid::fixed_rows() const { return shown() != nullptr ? shown()->fixed_rows() : 0; }
+int TableGrid::fixed_columns() const { return shown() != nullptr ? shown()->fixed_columns() : 0; }
 
 void TableGrid::set_cell(int row, int column, const QString& text) {
-  if (QTableWidgetItem* cell_item = item_at(row, column)) cell_item->setText(text);
+  table().set_cell(row, column, text.toStdString());
 }
 
 QString TableGrid::cell(int row, int column) const {
-  if (row < 0 || column < 0 || row >= rowCount() || column >= columnCount()) return {};
-  const QTableWidgetItem* cell_item = item(row, column);
-  return cell_item != nullptr ? cell_item->text() : QString();
+  return shown() != nullptr ? QString::fromStdString(shown()->cell(row, column)) : QString();
 }
 
 void TableGrid::set_column_alignment(int column, Qt::Alignment alignment) {
-  if (column < 0 || column >= columnCount()) return;
-  alignments_[column] = alignment;
-  for (int r = 0; r < rowCount(); ++r) style_cell(r, column);
+  table().set_column_alignment(column, GridTableModel::from_qt(alignment));
 }
 
 Qt::Alignment TableGrid::column_alignment(int column) const {
-  return alignments_.value(column, Qt::AlignLeft | Qt::AlignVCenter);
+  return GridTableModel::to_qt(shown() != nullptr ? shown()->column_alignment(column)
+                                                  : CellAlignment::kLeft);
 }
 
-void TableGrid::set_column_width(int column, int width) {
-  if (column < 0 || column >= columnCount()) return;
-  setColumnWidth(column, width);
-}
+void TableGrid::set_column_width(int column, int width) { table().set_column_width(column, width); }
 
-void TableGrid::set_flat(bool flat) {
-  setFrameShape(flat ? QFrame::NoFrame : QFrame::StyledPanel);
-  setShowGrid(true);
-}
+void TableGrid::set_flat(bool flat) { table().set_flat(flat); }
 
 }  // namespace orvadw

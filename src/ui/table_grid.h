@@ -1,24 +1,37 @@
 #pragma once
-// The grid on a QTableWidget: read-only cells, fixed rows and columns drawn
-// as headers.
-#include <QTableWidget>
-#include <QVector>
+// The grid on screen: a read-only QTableView over a GridTable (the field's,
+// or one of its own when it stands alone). Fixed rows and columns are drawn
+// as headers; column widths and alignment follow the table.
+#include <QTableView>
+#include <memory>
 
+#include "params/grid_table.h"
 #include "ui/grid_view.h"
 
 namespace orvadw {
 
-class TableGrid : public QTableWidget, public GridView {
+class GridTableModel;
+
+class TableGrid : public QTableView, public GridView {
+  Q_OBJECT
+
  public:
-  explicit TableGrid(QWidget* parent = nullptr);
+  // table: the cells to show (not owned; must outlive the model's use of it,
+  // or tell it with its destructor, as GridTable does). Null: the grid keeps
+  // a table of its own.
+  explicit TableGrid(GridTable* table = nullptr, QWidget* parent = nullptr);
+  ~TableGrid() override;
 
   QWidget* widget() override { return this; }
+  GridTable& table() override;
+  GridTableModel* grid_model() const { return model_; }
+
   void set_dimensions(int rows, int columns) override;
-  int rows() const override { return rowCount(); }
-  int columns() const override { return columnCount(); }
+  int rows() const override;
+  int columns() const override;
   void set_fixed(int fixed_rows, int fixed_columns) override;
-  int fixed_rows() const override { return fixed_rows_; }
-  int fixed_columns() const override { return fixed_columns_; }
+  int fixed_rows() const override;
+  int fixed_columns() const override;
   void set_cell(int row, int column, const QString& text) override;
   QString cell(int row, int column) const override;
   void set_column_alignment(int column, Qt::Alignment alignment) override;
@@ -27,12 +40,11 @@ class TableGrid : public QTableWidget, public GridView {
   void set_flat(bool flat) override;
 
  private:
-  QTableWidgetItem* item_at(int row, int column);
-  void style_cell(int row, int column);
+  void apply_layout();
+  const GridTable* shown() const;
 
-  int fixed_rows_ = 0;
-  int fixed_columns_ = 0;
-  QVector<Qt::Alignment> alignments_;
+  std::unique_ptr<GridTable> own_;
+  GridTableModel* model_ = nullptr;
 };
 
 }  // namespace orvadw

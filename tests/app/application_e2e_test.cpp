@@ -20,6 +20,11 @@
 #include "files/record_file.h"
 #include "tests/support/hex_bytes.h"
 #include "tests/support/sim_process.h"
+#include "base/text_table.h"
+#include "files/identification_header.h"
+#include "files/logger_table.h"
+#include "files/measurement_recorder.h"
+#include "params/window_table.h"
 
 extern char** environ;
 
@@ -237,6 +242,44 @@ TEST_F(ProgramE2eTest, TheWindowEntryOpensAnInstrumentWindow) {
   ASSERT_TRUE(wrong.wait_exit(seconds(30)));
   EXPECT_EQ(WEXITSTATUS(wrong.status()), 2);
   EXPECT_EQ(sim.stop(), 0);
+}
+
+// The test entry opens a view straight away: a recording and a logger file
+// shown in file mode, in the configuration's language (French by default).
+TEST_F(ProgramE2eTest, TheWindowEntryOpensTheViewsOnTheirFiles) {
+  // A file of this program's instrument (its firmware is checked on opening).
+  const IdentificationTexts ids{"7", "3", "1", "10-11-A", "Ultrasonic meter"};
+  const std::string recording = home_ + "run.mes";
+  {
+    MeasurementRecorder recorder(1, 0, kFrench);
+    recorder.press();
+    ASSERT_EQ(recorder.start(recording, build_header_text("Mesure", ids), DateTime(2024, 5, 6, 7, 8, 9)), 0);
+    const MeasurementRecorder::Sample sample = {std::vector<std::uint8_t>(44, 0), std::vector<std::uint8_t>(48, 0),
+                                                std::vector<std::uint8_t>(800, 0)};
+    ASSERT_TRUE(recorder.step(DateTime(2024, 5, 6, 7, 8, 9), sample).wrote);
+  }
+  const std::string log = home_ + "events.log";
+  {
+    ParameterFieldList fields = make_field_list(logger_window(kFrench), kFrench);
+    LoggerTable table(fields);
+    const std::vector<std::uint8_t> entry = {0x0C, 0x05, 0x1F, 0x17, 0x3B, 0x3A, 0x44, 0x9A, 0x56, 0x00};
+    ASSERT_EQ(table.fill(1, entry), LoggerTable::Fill::kFilled);
+    ASSERT_TRUE(table.save(log, build_header_text("Logger", ids), DateTime(2024, 5, 6, 7, 8, 9), kFrench).created);
+  }
+  for (const auto& [name, file, title] : {std::tuple<std::string, std::string, std::string>{"measurement", recording, "Mesure"},
+                                          {"logger", log, "Logger"}}) {
+    Program program(program_, {"--window", name, file}, home_);
+    // The save date follows the regional format: only its place is checked.
+    start_and_see_window(program, title + " (");
+    if (HasFatalFailure()) return;
+    ASSERT_EQ(::kill(program.pid(), SIGTERM), 0);
+    ASSERT_TRUE(program.wait_exit(seconds(30))) << "the view did not leave";
+    ASSERT_TRUE(WIFEXITED(program.status())) << "ended by signal " << WTERMSIG(program.status());
+    EXPECT_EQ(WEXITSTATUS(program.status()), 1) << "closed without OK";
+  }
+  Program unknown(program_, {"--window", "nothing"}, home_);
+  ASSERT_TRUE(unknown.wait_exit(seconds(30)));
+  EXPECT_EQ(WEXITSTATUS(unknown.status()), 2);
 }
 
 }  // namespace

@@ -150,6 +150,11 @@ int ChildProcess::wait(Clock::time_point deadline) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+bool ChildProcess::send_signal(int signal_number) {
+  if (pid_ <= 0) return false;
+  return ::kill(pid_, signal_number) == 0;
+}
+
 int ChildProcess::stop(Clock::time_point deadline) {
   if (pid_ <= 0) return -1;
   ::kill(pid_, SIGTERM);

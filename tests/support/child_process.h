@@ -39,6 +39,9 @@ class ChildProcess {
   int wait(Clock::time_point deadline);
   // SIGTERM, then wait(deadline).
   int stop(Clock::time_point deadline);
+  // Sends a signal (SIGINT, SIGKILL...) without waiting; false when the
+  // child is not running.
+  bool send_signal(int signal_number);
 
   bool running() const { return pid_ > 0; }
   const std::string& out_text() const { return out_text_; }

@@ -38,6 +38,20 @@ bool SimProcess::prepare() {
 
 bool SimProcess::start(const std::vector<std::string>& args, std::chrono::milliseconds within) {
   if (!prepare()) return false;
+  return launch(args, within);
+}
+
+bool SimProcess::restart(const std::vector<std::string>& args, std::chrono::milliseconds within) {
+  if (running() || !dir_) {
+    error_ = running() ? "orvadw-sim is already running" : "orvadw-sim was never started";
+    return false;
+  }
+  error_.clear();
+  pty_path_.clear();
+  return launch(args, within);
+}
+
+bool SimProcess::launch(const std::vector<std::string>& args, std::chrono::milliseconds within) {
   std::vector<std::string> argv{program_path("orvadw-sim"), "--link", link_};
   argv.insert(argv.end(), args.begin(), args.end());
   if (!child_.start(argv, err_path_)) {

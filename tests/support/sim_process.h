@@ -27,6 +27,10 @@ class SimProcess {
   // the program is not left running.
   bool start(const std::vector<std::string>& args,
              std::chrono::milliseconds within = std::chrono::seconds(10));
+  // Starts the program again after stop(), on the same link in the same
+  // folder: an instrument that went away and came back.
+  bool restart(const std::vector<std::string>& args,
+               std::chrono::milliseconds within = std::chrono::seconds(10));
   // Runs the program with these arguments only (no link added) to its end:
   // for bad command lines. The exit code, -1 when it did not end in time.
   int run_to_end(const std::vector<std::string>& args,
@@ -47,6 +51,7 @@ class SimProcess {
 
  private:
   bool prepare();
+  bool launch(const std::vector<std::string>& args, std::chrono::milliseconds within);
 
   std::unique_ptr<TempDir> dir_;
   ChildProcess child_;

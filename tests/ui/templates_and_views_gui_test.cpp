@@ -82,7 +82,8 @@ TEST(TableGridView, CellsByRowAndColumnWithinFixedDimensions) {
   EXPECT_EQ(grid.cell(20, 3), "125");
   EXPECT_EQ(grid.cell(21, 0), "");
   for (int c = 0; c < 4; ++c) grid.set_column_alignment(c, Qt::AlignCenter);
-  EXPECT_EQ(grid.item(20, 3)->textAlignment(), int(Qt::AlignCenter));
+  EXPECT_EQ(grid.model()->index(20, 3).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
+  EXPECT_EQ(grid.model()->index(20, 3).data().toString(), "125");
 
   // Shrinking drops the last row; the others keep their texts.
   grid.set_dimensions(20, 4);
@@ -93,7 +94,7 @@ TEST(TableGridView, CellsByRowAndColumnWithinFixedDimensions) {
   EXPECT_EQ(grid.frameShape(), QFrame::NoFrame);
   // Cells are not editable by the user.
   EXPECT_EQ(grid.editTriggers(), QAbstractItemView::NoEditTriggers);
-  EXPECT_FALSE(grid.item(1, 1)->flags() & Qt::ItemIsEditable);
+  EXPECT_FALSE(grid.model()->index(1, 1).flags() & Qt::ItemIsEditable);
 }
 
 }  // namespace

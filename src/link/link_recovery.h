@@ -1,0 +1,45 @@
+#pragma once
+// Brings a polled line back by itself. When the device under the line has
+// gone (a USB adapter pulled, a Bluetooth link dropped, the other end of a
+// pseudo-terminal closed), the poller stops polling and asks try_reopen()
+// about once a second; each try opens the same COM number again, which the
+// port map turns into the same device path (or, through the resolver hook, a
+// new one). A silent instrument on a live line is not a lost line: polling
+// goes on and the next answer clears the failure by itself.
+//
+// Qt-free so that the measurement view and `orvadw-cli record` recover the
+// same way.
+#include <chrono>
+#include <functional>
+
+#include "link/jbus_master.h"
+
+namespace orvadw {
+
+class LinkRecovery {
+ public:
+  static constexpr std::chrono::milliseconds kRetryPeriod{1000};
+
+  LinkRecovery(JBusMaster& master, int port_number, int baud_index);
+
+  // Whether a failed poll (its result code) means the line itself is gone.
+  bool line_lost(int poll_result) const;
+
+  // Runs before each try with the COM number: where a re-plugged adapter
+  // that came back under another name is looked up again (the port map's
+  // stable-name lookup belongs here).
+  void set_resolver(std::function<void(int port_number)> resolver) { resolver_ = std::move(resolver); }
+
+  // One try: 0 when the line is open and alive again, else the link's code.
+  int try_reopen();
+  int tries() const { return tries_; }
+
+ private:
+  JBusMaster& master_;
+  int port_number_;
+  int baud_index_;
+  std::function<void(int)> resolver_;
+  int tries_ = 0;
+};
+
+}  // namespace orvadw
