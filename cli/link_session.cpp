@@ -116,7 +116,12 @@ int LinkSession::open(const GlobalOptions& options, std::ostream& err) {
     std::string why = master_.last_error_text();
     if (device_.empty()) why = "no device is known for this COM number (see the Ports section)";
     err << "orvadw-cli: COM" << com_number_;
-    if (!device_.empty()) err << " (" << device_ << ")";
+    const std::string described = PortMap::instance().describe(com_number_);
+    if (!described.empty()) {
+      err << " (" << described << ")";
+    } else if (!device_.empty()) {
+      err << " (" << device_ << ")";
+    }
     if (!why.empty()) err << ": " << why;
     err << "\n";
     return 1;
