@@ -62,12 +62,13 @@ def build(build_dir):
 class Simulator:
     """orvadw-sim with a link in a temporary folder; SIGTERM at the end."""
 
-    def __init__(self, bin_dir, baud):
+    def __init__(self, bin_dir, baud, extra=()):
         self.folder = tempfile.mkdtemp(prefix="orvadw-bench-")
         self.link = os.path.join(self.folder, "ttyORVADW")
         args = [os.path.join(bin_dir, "orvadw-sim"), "--link", self.link]
         if baud:
             args += ["--baud", str(baud)]
+        args += list(extra)
         self.proc = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         line = self.proc.stdout.readline()  # the pty path, once it serves
         if not line:
