@@ -5,6 +5,9 @@
 
 #include "app/placeholder_main_window.h"
 #include "app/termination_signal.h"
+#include "dialogs/options_dialog.h"
+#include "link/block_transfer.h"
+#include "link/jbus_master.h"
 #include "files/configuration.h"
 #include "link/port_map.h"
 #include "ui/named_message_registry.h"
@@ -40,6 +43,20 @@ int Application::run() {
   PlaceholderMainWindow& window = main_window();
   termination_ = std::make_unique<TerminationSignal>([this] { request_quit(); });
   window.exec();
+  termination_.reset();
+  finish();
+  return 0;
+}
+
+int Application::run_options() {
+  JBusMaster master;
+  master.set_answer_timeout(BlockTransfer::kReadTimeoutMs);
+  OptionsDialog options(&master, nullptr);
+  termination_ = std::make_unique<TerminationSignal>([&options] {
+    // As the close box: nothing is written.
+    options.reject();
+  });
+  options.exec();
   termination_.reset();
   finish();
   return 0;

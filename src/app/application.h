@@ -31,6 +31,9 @@ class Application {
   // Runs the main window modally; when it closes, finish(). Returns the
   // program's exit code, 0.
   int run();
+  // "orvadw --options": the options window alone over the current
+  // configuration, with a link of its own for Autosearch; then finish().
+  int run_options();
   // Saves the last folder and destroys the main window. Runs once.
   void finish();
 
