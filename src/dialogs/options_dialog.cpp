@@ -126,10 +126,6 @@ QString OptionsDialog::text(int id) const {
   return QString::fromStdString(orvadw::text_of(id, shown_language_));
 }
 
-QString OptionsDialog::text(int id, int index) const {
-  return QString::fromStdString(orvadw::text_of(id, index, shown_language_));
-}
-
 void OptionsDialog::init_dialog() {
   DialogRoot::init_dialog();
   bool repaired = false;

@@ -93,7 +93,6 @@ class OptionsDialog : public DialogRoot {
   void clear_spreadsheet();
   void autosearch();
   QString text(int id) const;
-  QString text(int id, int index) const;
 
   std::unique_ptr<Ui::Template130> ui_;
   JBusMaster* master_;
