@@ -26,7 +26,7 @@ import tempfile
 import time
 
 import run_bench
-from run_bench import Simulator, log, machine_text
+from run_bench import Simulator, emit, log, run_header
 
 # name, the port map as (COM number, role), what the search must print
 CASES = [
@@ -104,19 +104,11 @@ def main():
                 sim.stop()
     load_after = os.getloadavg()
 
-    out = [f"Run {started}; machine: {machine_text()}.",
-           f"Load average (1, 5, 15 min) before: {', '.join(f'{x:.2f}' for x in load_before)}; "
-           f"after: {', '.join(f'{x:.2f}' for x in load_after)}.",
-           "",
-           "| case | search | runs | median s | min s | max s |",
-           "|---|---|---|---|---|---|"]
+    out = run_header(started, load_before, load_after)
+    out += ["", "| case | search | runs | median s | min s | max s |", "|---|---|---|---|---|---|"]
     for name, mode, runs, median, low, high in rows:
         out.append(f"| {name} | {mode} | {runs} | {median:.2f} | {low:.2f} | {high:.2f} |")
-    text = "\n".join(out) + "\n"
-    sys.stdout.write(text)
-    if opts.output:
-        with open(opts.output, "w") as f:
-            f.write(text)
+    emit(out, opts.output)
     return 0
 
 

@@ -11,8 +11,6 @@
 
 #include "base/text_table.h"
 #include "support/cli_run.h"
-#include "tests/support/bin_dir.h"
-#include "tests/support/child_process.h"
 #include "tests/support/file_contents.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/temp_dir.h"
@@ -20,12 +18,9 @@
 
 namespace {
 
-using orvadw::test::ChildProcess;
 using orvadw::test::CliRun;
 using orvadw::test::lines_of;
-using orvadw::test::program_path;
 using orvadw::test::SimProcess;
-using Clock = ChildProcess::Clock;
 using namespace std::chrono_literals;
 
 class SearchPtyTest : public ::testing::Test {
@@ -41,12 +36,8 @@ class SearchPtyTest : public ::testing::Test {
     EXPECT_TRUE(orvadw::test::write_file(path, text));
     return path;
   }
-  CliRun cli(std::vector<std::string> args) {
-    args.insert(args.begin(), program_path("orvadw-cli"));
-    ChildProcess child;
-    if (!child.start(args)) return {-1, "", child.error()};
-    const int status = child.wait(Clock::now() + 120s);
-    return {status, child.out_text(), child.err_text()};
+  static CliRun cli(const std::vector<std::string>& args) {
+    return orvadw::test::run_cli_program(args, 120s);
   }
 
   orvadw::test::TempDir dir_{"orvadw-search"};

@@ -35,18 +35,6 @@ using std::chrono::milliseconds;
 
 QString text_in(int id, int language) { return QString::fromStdString(text_of(id, language)); }
 
-// Runs the event loop until the condition holds (bounded).
-template <typename Condition>
-bool spin_until(Condition done, milliseconds within = milliseconds(15000)) {
-  const auto deadline = Clock::now() + within;
-  while (!done()) {
-    if (Clock::now() > deadline) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    std::this_thread::sleep_for(milliseconds(2));
-  }
-  return true;
-}
-
 // Types into a field as a user does, then leaves it.
 void type_into(QLineEdit* field, const QString& text) {
   field->setFocus();
@@ -219,11 +207,16 @@ TEST_F(OptionsDialogTest, AutosearchFindsTheInstrumentAndFillsTheLinkFields) {
   EXPECT_FALSE(master_.is_connected());
 }
 
-TEST(SearchDialogTest, ShowsTheTriesAndItsOutcomeAndCancelEndsItAtOnce) {
-  test::DialogTestEnv env;
+// An instrument that never answers, behind the test's COM number.
+void attach_silent(test::DialogTestEnv& env) {
   sim::FaultOptions silent;
   silent.drop = 1.0;
   env.attach({}, silent);
+}
+
+TEST(SearchDialogTest, ShowsTheTriesAndItsOutcomeAndCancelEndsItAtOnce) {
+  test::DialogTestEnv env;
+  attach_silent(env);
   JBusMaster master;
   master.set_answer_timeout(3000);
   SearchDialog search(&master, 0xFF00, 25, 1, 7);
@@ -231,12 +224,12 @@ TEST(SearchDialogTest, ShowsTheTriesAndItsOutcomeAndCancelEndsItAtOnce) {
   EXPECT_EQ(search.try_text(1, 6), QStringLiteral("Com 1 - BlueTooth"));
   search.set_ports({test::kSimCom});
   search.show();
-  ASSERT_TRUE(spin_until([&] { return !search.try_label()->text().isEmpty(); }));
+  ASSERT_TRUE(test::spin_until([&] { return !search.try_label()->text().isEmpty(); }));
   EXPECT_TRUE(search.search_running());
   EXPECT_TRUE(search.try_label()->text().contains(QStringLiteral(" - ")));
   const auto asked = Clock::now();
   search.button()->click();
-  ASSERT_TRUE(spin_until([&] { return !search.isVisible(); }, milliseconds(3000)));
+  ASSERT_TRUE(test::spin_until([&] { return !search.isVisible(); }, milliseconds(3000)));
   EXPECT_LT(Clock::now() - asked, milliseconds(100 + 400));  // goal 100 ms; room for a loaded CI
   EXPECT_EQ(search.result(), QDialog::Rejected);
   EXPECT_EQ(search.found_port(), -1);
@@ -245,15 +238,13 @@ TEST(SearchDialogTest, ShowsTheTriesAndItsOutcomeAndCancelEndsItAtOnce) {
 
 TEST(SearchDialogTest, NothingAnsweringSaysSoWithOk) {
   test::DialogTestEnv env;
-  sim::FaultOptions silent;
-  silent.drop = 1.0;
-  env.attach({}, silent);
+  attach_silent(env);
   JBusMaster master;
   master.set_answer_timeout(30);
   SearchDialog search(&master, 0xFF00, 25, 1, 7);
   search.set_ports({test::kSimCom, 77});  // COM77 has no device
   search.show();
-  ASSERT_TRUE(spin_until([&] { return !search.search_running(); }));
+  ASSERT_TRUE(test::spin_until([&] { return !search.search_running(); }));
   EXPECT_EQ(search.status_label()->text(), QString::fromStdString(text_of(59, kFrench)));
   EXPECT_EQ(search.button()->text(), QStringLiteral("Ok"));
   EXPECT_EQ(search.progress_bar()->value(), search.progress_bar()->maximum());
