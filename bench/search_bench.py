@@ -8,6 +8,8 @@ that never answers (--drop 1) and an orvadw-sim that hears only 1200 baud
 (--baud 1200 --jbus 17). Each case runs the search as built (ports side by
 side, a silent speed asked once) and as the search was first specified
 (--one-by-one: one port after the other, every try asked three times).
+Last, how soon a search ends once cancelled (SIGINT, as Ctrl-C; the windows'
+Cancel button calls the same cancel).
 
     python3 bench/search_bench.py                 # report on stdout
     python3 bench/search_bench.py --output FILE   # and into FILE
@@ -19,6 +21,7 @@ Builds orvadw-cli and orvadw-sim (Release, in build/bench) unless told
 
 import argparse
 import os
+import signal
 import statistics
 import subprocess
 import sys
@@ -54,6 +57,20 @@ def run_search(cli, config, one_by_one):
     proc = subprocess.run(args, capture_output=True, text=True, timeout=600)
     took = time.monotonic() - start
     return took, proc.returncode, proc.stdout
+
+
+def cancel_latency(cli, config):
+    """Seconds from SIGINT to the end of a search that was still trying."""
+    proc = subprocess.Popen([cli, "--config", config, "--timeout", "1000", "search"],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    time.sleep(1.5)  # well inside the first silent tries
+    asked = time.monotonic()
+    proc.send_signal(signal.SIGINT)
+    proc.communicate(timeout=30)
+    took = time.monotonic() - asked
+    if proc.returncode != 130:
+        raise RuntimeError(f"cancelled search exited {proc.returncode}")
+    return took
 
 
 def main():
@@ -102,12 +119,30 @@ def main():
         finally:
             for sim in sims.values():
                 sim.stop()
+    # Cancel: two silent instruments, stopped while both are being asked.
+    cancels = []
+    sims = {}
+    try:
+        sims = {role: Simulator(bin_dir, None, ["--drop", "1"]) for role in ("a", "b")}
+        config = os.path.join(folder, "cancel.cfg")
+        with open(config, "w") as f:
+            f.write(f"[Ports]\nCOM1={sims['a'].link}\nCOM2={sims['b'].link}\n")
+        for _ in range(5):
+            log("cancel")
+            cancels.append(cancel_latency(cli, config))
+    finally:
+        for sim in sims.values():
+            sim.stop()
     load_after = os.getloadavg()
 
     out = run_header(started, load_before, load_after)
     out += ["", "| case | search | runs | median s | min s | max s |", "|---|---|---|---|---|---|"]
     for name, mode, runs, median, low, high in rows:
         out.append(f"| {name} | {mode} | {runs} | {median:.2f} | {low:.2f} | {high:.2f} |")
+    out += ["", "| cancel (SIGINT to exit, two silent ports) | runs | median ms | max ms |",
+            "|---|---|---|---|",
+            f"| side by side | {len(cancels)} | {statistics.median(cancels) * 1000:.1f} "
+            f"| {max(cancels) * 1000:.1f} |"]
     emit(out, opts.output)
     return 0
 

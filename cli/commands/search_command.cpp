@@ -1,6 +1,10 @@
 // orvadw-cli search: the instrument search of the options window, without a
 // display: every port of the map, every speed, slave 0. Prints where the
 // instrument is, or the window's "did not answer" text.
+#include <pthread.h>
+#include <signal.h>
+
+#include <ctime>
 #include <ostream>
 
 #include "base/text_table.h"
@@ -24,6 +28,33 @@ constexpr int kSpeedListTextId = 243;
 constexpr int kNotFoundTextId = 59;
 // Where the instrument keeps its JBus number in the identification block.
 constexpr int kJBusNumberPosition = 1;
+
+// The exit status of a search stopped by SIGINT or SIGTERM, as a shell
+// reports a program ended by SIGINT.
+constexpr int kInterruptedStatus = 130;
+
+// Runs the search; SIGINT or SIGTERM (Ctrl-C) cancels it, so that the
+// ports are let go cleanly. The signals are held back from the search's
+// threads and taken here.
+SearchResult run_until_interrupted(InstrumentSearch& search) {
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  sigset_t before;
+  pthread_sigmask(SIG_BLOCK, &stop_signals, &before);
+  search.start();
+  while (!search.is_finished()) {
+    const timespec tick{0, 20'000'000};
+    if (sigtimedwait(&stop_signals, nullptr, &tick) > 0) {
+      search.cancel();
+      break;
+    }
+  }
+  SearchResult result = search.wait();
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  return result;
+}
 
 // The ports to look at: the one of --port, else those of the map. A
 // configuration that maps ports says which ones there are: the devices
@@ -75,7 +106,11 @@ int run_search(CliContext& context) {
 
   InstrumentSearch search(plan);
   if (options.trace) search.set_traffic_tap(std::make_shared<TracePrinter>(context.err));
-  const SearchResult found = search.run();
+  const SearchResult found = run_until_interrupted(search);
+  if (found.cancelled) {
+    context.err << "orvadw-cli: search cancelled\n";
+    return kInterruptedStatus;
+  }
   if (!found.found()) {
     context.err << text_of(kNotFoundTextId, kEnglish) << "\n";
     return 1;
@@ -92,7 +127,8 @@ CliCommandRegistration reg{{
     "search",
     kUsage,
     "Looks for the instrument on every port of the map (or --port) at every speed, as the "
-    "options window's Autosearch; prints port, device, baud index, baud and jbus.",
+    "options window's Autosearch; prints port, device, baud index, baud and jbus. Ctrl-C "
+    "cancels it (exit 130).",
     run_search,
 }};
 

@@ -42,6 +42,7 @@ class OptionCommandsTest : public ::testing::Test {
     current_ = home_ + "/site.OrvadW10";
     SettingsStore(current_).write_number("Language", "Language", 1);
     ASSERT_EQ(c.load_configuration(current_), 0);
+    c.read_switches();
     owner_ = std::make_unique<DialogRoot>(0);
   }
   void TearDown() override {
@@ -49,6 +50,7 @@ class OptionCommandsTest : public ::testing::Test {
     Configuration& c = Configuration::instance();
     c.set_program_folder(saved_folder_);
     if (!saved_path_.empty()) c.load_configuration(saved_path_);
+    c.set_use_modem(false);
     PortMap::instance().clear();
   }
   std::string last_config() const {
@@ -103,12 +105,17 @@ TEST_F(OptionCommandsTest, LoadingAFileMakesItCurrentWithItsPortMap) {
   const std::string other = home_ + "/bench.OrvadW10";
   SettingsStore store(other);
   store.write_text("Ports", "COM7", "/dev/ttyUSB9");
+  store.write_number("Modem", "Use modem", 0);
+  Configuration::instance().set_last_folder(home_ + "/where/");
   files_.queue_answer(QString::fromStdString(other));
   EXPECT_TRUE(load_option_file(*owner_));
   EXPECT_FALSE(files_.asked()[0].save);
   EXPECT_EQ(Configuration::instance().configuration_path(), other);
   EXPECT_EQ(last_config(), other);
   EXPECT_EQ(PortMap::instance().device_for(7), "/dev/ttyUSB9");
+  EXPECT_TRUE(Configuration::instance().use_modem());
+  // The folder of the file dialogs stays with the file that was current.
+  EXPECT_EQ(IniFile(current_).read("File Save", "Path File Save").value_or(""), home_ + "/where/");
   EXPECT_EQ(owner_->document_name().toStdString(), home_ + "/bench");
 
   files_.queue_cancel();

@@ -1,7 +1,7 @@
-// Save Option File As and Load Option File below their dialogs, on real
-// files: the copy and the switch, the file itself under another spelling,
-// a place where nothing can be made, a copy that fails; and the logo check
-// and the options' values on hand-made files.
+// Save Option File As below its dialog, on real files, where it must refuse
+// or fall back: the current file under another spelling, a place where
+// nothing can be made, a copy that fails; and the logo check on hand-made
+// and damaged files.
 #include "files/option_file.h"
 
 #include <sys/stat.h>
@@ -14,7 +14,7 @@
 
 #include "base/ini_file.h"
 #include "files/logo_bitmap.h"
-#include "files/option_values.h"
+#include "files/settings_store.h"
 #include "tests/support/file_contents.h"
 #include "tests/support/temp_dir.h"
 
@@ -36,17 +36,6 @@ class OptionFileTest : public ::testing::Test {
   std::string home_ = temp_.path();
   Configuration configuration_{home_};
 };
-
-TEST_F(OptionFileTest, SaveAsCopiesTheFileAndMakesTheCopyCurrent) {
-  const std::string original = configuration_.configuration_path();
-  const std::string copy = home_ + "/copy.OrvadW10";
-  EXPECT_EQ(save_configuration_as(configuration_, copy), 0);
-  EXPECT_EQ(configuration_.configuration_path(), copy);
-  EXPECT_EQ(last_config(), copy);
-  EXPECT_EQ(test::read_file(copy), test::read_file(original));
-  EXPECT_EQ(IniFile(copy).read("Modem", "Telefon number").value_or(""), "77");
-  EXPECT_FALSE(std::filesystem::exists(copy + ".partial"));
-}
 
 TEST_F(OptionFileTest, TheCurrentFileUnderAnotherSpellingIsRefusedUntouched) {
   const std::string original = configuration_.configuration_path();
@@ -79,42 +68,6 @@ TEST_F(OptionFileTest, AFailedCopyFallsBackToTheDefaultFileAndLeavesNoHalfCopy) 
   EXPECT_EQ(last_config(), configuration_.default_configuration_path());
   EXPECT_FALSE(std::filesystem::exists(target));
   EXPECT_FALSE(std::filesystem::exists(target + ".partial"));
-}
-
-TEST_F(OptionFileTest, LoadingAnotherFileSavesTheLastFolderIntoTheOldOne) {
-  const std::string original = configuration_.configuration_path();
-  const std::string other = home_ + "/other.OrvadW10";
-  SettingsStore(other).write_number("Modem", "Use modem", 0);
-  configuration_.set_last_folder(home_ + "/where/");
-  EXPECT_EQ(load_configuration_file(configuration_, other), 0);
-  EXPECT_EQ(configuration_.configuration_path(), other);
-  EXPECT_EQ(last_config(), other);
-  EXPECT_TRUE(configuration_.use_modem());
-  EXPECT_EQ(IniFile(original).read("File Save", "Path File Save").value_or(""), home_ + "/where/");
-  EXPECT_EQ(IniFile(other).read("Test", "Test").value_or(""), "Ok");
-}
-
-TEST(OptionValuesTest, StoredValuesOutsideTheirListsOrLimitsAreRepairedAndSaidSo) {
-  test::TempDir dir("orvadw_optvalues");
-  SettingsStore store(dir.file("v.cfg"));
-  bool repaired = true;
-  OptionValues v = read_option_values(store, &repaired);
-  EXPECT_FALSE(repaired);  // an empty file: every default
-  EXPECT_EQ(v.bauds, 5);
-  EXPECT_EQ(v.use_modem, OptionValues::kNo);
-  EXPECT_EQ(v.answer_timeout, 500);
-  EXPECT_EQ(v.disconnect_string, "H0");
-  store.write_number("Com", "Bauds", 9);
-  store.write_number("Com", "JBus", 400);
-  store.write_text("Language", "Language", "2.5");
-  v = read_option_values(store, &repaired);
-  EXPECT_TRUE(repaired);
-  EXPECT_EQ(v.bauds, 5);
-  EXPECT_EQ(v.jbus, 255);
-  EXPECT_EQ(v.language, 0);
-  ASSERT_EQ(write_option_values(store, v), 0);
-  v = read_option_values(store, &repaired);
-  EXPECT_FALSE(repaired);
 }
 
 std::vector<std::uint8_t> bitmap_header(std::int32_t width, std::int32_t height, int bits) {
