@@ -62,12 +62,13 @@ def build(build_dir):
 class Simulator:
     """orvadw-sim with a link in a temporary folder; SIGTERM at the end."""
 
-    def __init__(self, bin_dir, baud):
+    def __init__(self, bin_dir, baud, extra=()):
         self.folder = tempfile.mkdtemp(prefix="orvadw-bench-")
         self.link = os.path.join(self.folder, "ttyORVADW")
         args = [os.path.join(bin_dir, "orvadw-sim"), "--link", self.link]
         if baud:
             args += ["--baud", str(baud)]
+        args += list(extra)
         self.proc = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         line = self.proc.stdout.readline()  # the pty path, once it serves
         if not line:
@@ -174,6 +175,22 @@ def machine_text():
             f"libmodbus {modbus}")
 
 
+def run_header(started, load_before, load_after):
+    """The lines that open every report: when, on what, under which load."""
+    return [f"Run {started}; machine: {machine_text()}.",
+            f"Load average (1, 5, 15 min) before: {', '.join(f'{x:.2f}' for x in load_before)}; "
+            f"after: {', '.join(f'{x:.2f}' for x in load_after)}."]
+
+
+def emit(lines, output):
+    """The report on stdout, and into output when given."""
+    text = "\n".join(lines) + "\n"
+    sys.stdout.write(text)
+    if output:
+        with open(output, "w") as f:
+            f.write(text)
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--build-dir", default=os.path.join(ROOT, "build", "bench"))
@@ -223,10 +240,7 @@ def main():
             log(f"{name}: simulator counts {counts_seen}")
     load_after = os.getloadavg()
 
-    out = []
-    out.append(f"Run {started}; machine: {machine_text()}.")
-    out.append(f"Load average (1, 5, 15 min) before: {', '.join(f'{x:.2f}' for x in load_before)}; "
-               f"after: {', '.join(f'{x:.2f}' for x in load_after)}.")
+    out = run_header(started, load_before, load_after)
     out.append("")
     out.append("| line (orvadw baud index) | op | client | n | median ms | p99 ms | wire ms | median - wire ms "
                "| CPU us/tx | median / libmodbus | CPU / libmodbus | failed |")
@@ -241,11 +255,7 @@ def main():
         out.append("")
         for note in notes:
             out.append(f"- {note}")
-    text = "\n".join(out) + "\n"
-    sys.stdout.write(text)
-    if opts.output:
-        with open(opts.output, "w") as f:
-            f.write(text)
+    emit(out, opts.output)
     return 0
 
 

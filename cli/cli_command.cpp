@@ -1,5 +1,6 @@
 #include "cli/cli_command.h"
 
+#include <limits>
 #include <map>
 #include <ostream>
 
@@ -15,7 +16,10 @@ std::map<std::string, CliCommand>& registry() {
 
 void print_usage(std::ostream& out) {
   out << "usage: orvadw-cli [--port COM|DEVICE] [--baud-index I] [--jbus N] [--timeout MS]\n"
-         "                  [--config FILE] COMMAND [ARGS...]\n\ncommands:\n";
+         "                  [--config FILE] [--trace] COMMAND [ARGS...]\n"
+         "  --trace prints every frame sent (>), received (<) and thrown away (!) and\n"
+         "  each attempt's verdict (=) on standard error, with milliseconds since start\n"
+         "\ncommands:\n";
   for (const auto& c : commands()) {
     out << "  " << c.usage << "\n      " << c.summary << "\n";
   }
@@ -60,6 +64,10 @@ int run_cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
       print_usage(out);
       return 0;
     }
+    if (a == "--trace") {
+      options.trace = true;
+      continue;
+    }
     if (i + 1 >= arguments.size()) {
       err << "orvadw-cli: " << a << " needs a value\n";
       return 2;
@@ -73,6 +81,11 @@ int run_cli(const std::vector<std::string>& arguments, std::ostream& out, std::o
     } else if (a == "--baud-index" || a == "--jbus" || a == "--timeout") {
       if (!parse_integer(v, n)) {
         err << "orvadw-cli: " << a << ": not a number: " << v << "\n";
+        return 2;
+      }
+      // Never cut down to an int: 4294967298 would become slave 2.
+      if (n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max()) {
+        err << "orvadw-cli: " << a << ": out of range: " << v << "\n";
         return 2;
       }
       if (a == "--baud-index") options.baud_index = static_cast<int>(n);

@@ -19,6 +19,7 @@ struct GlobalOptions {
   int jbus = 1;                     // slave number
   int timeout_ms = 1000;            // answer time-out
   std::optional<std::string> config;  // configuration file (port map, settings)
+  bool trace = false;               // every frame and verdict on standard error
 };
 
 struct CliContext {

@@ -10,6 +10,7 @@
 #include "base/ini_file.h"
 #include "base/result_codes.h"
 #include "files/config_keys.h"
+#include "cli/trace_printer.h"
 #include "link/port_map.h"
 
 namespace orvadw::cli {
@@ -54,6 +55,34 @@ int LinkSession::com_number_for_device(const std::string& device) {
   return 0;
 }
 
+int LinkSession::load_port_map(const GlobalOptions& options, std::ostream& err) {
+  if (options.config && PortMap::instance().load(*options.config) != 0) {
+    err << "orvadw-cli: cannot read the configuration file " << *options.config << "\n";
+    return 2;
+  }
+  return 0;
+}
+
+int LinkSession::com_number_for_port(const std::string& text, std::ostream& err, int* status) {
+  const int number = com_number_of(text);
+  if (number != 0) {
+    if (number < 1 || number > kMaxCom) {
+      err << "orvadw-cli: --port: COM numbers go from 1 to " << kMaxCom << "\n";
+      *status = 2;
+      return 0;
+    }
+    return number;
+  }
+  const int mapped = com_number_for_device(text);
+  if (mapped == 0) {
+    err << "orvadw-cli: every COM number is taken; cannot map " << text << "\n";
+    *status = 1;
+    return 0;
+  }
+  PortMap::instance().set_device(mapped, text);
+  return mapped;
+}
+
 int LinkSession::open(const GlobalOptions& options, std::ostream& err) {
   if (options.baud_index < 0 || options.baud_index >= master_.baud_count()) {
     err << "orvadw-cli: --baud-index must be 0 to " << master_.baud_count() - 1 << " (5 is 9600 baud)\n";
@@ -67,10 +96,7 @@ int LinkSession::open(const GlobalOptions& options, std::ostream& err) {
     err << "orvadw-cli: --timeout must be 1 to " << kMaxTimeoutMs << " ms\n";
     return 2;
   }
-  if (options.config && PortMap::instance().load(*options.config) != 0) {
-    err << "orvadw-cli: cannot read the configuration file " << *options.config << "\n";
-    return 2;
-  }
+  if (const int status = load_port_map(options, err); status != 0) return status;
 
   std::string port_text;
   if (options.port) {
@@ -90,33 +116,26 @@ int LinkSession::open(const GlobalOptions& options, std::ostream& err) {
     return 2;
   }
 
-  const int number = com_number_of(port_text);
-  if (number != 0) {
-    if (number < 1 || number > kMaxCom) {
-      err << "orvadw-cli: --port: COM numbers go from 1 to " << kMaxCom << "\n";
-      return 2;
-    }
-    com_number_ = number;
-    device_ = PortMap::instance().device_for(number);
-  } else {
-    device_ = port_text;
-    com_number_ = com_number_for_device(device_);
-    if (com_number_ == 0) {
-      err << "orvadw-cli: every COM number is taken; cannot map " << device_ << "\n";
-      return 1;
-    }
-    PortMap::instance().set_device(com_number_, device_);
-  }
+  int status = 0;
+  com_number_ = com_number_for_port(port_text, err, &status);
+  if (com_number_ == 0) return status;
+  device_ = PortMap::instance().device_for(com_number_);
 
   slave_ = options.jbus;
   master_.set_answer_timeout(options.timeout_ms);
+  if (options.trace) master_.set_traffic_tap(std::make_shared<TracePrinter>(err));
   const int rc = master_.connect(com_number_, options.baud_index);
   if (rc != 0) {
     report_result(err, rc);
     std::string why = master_.last_error_text();
     if (device_.empty()) why = "no device is known for this COM number (see the Ports section)";
     err << "orvadw-cli: COM" << com_number_;
-    if (!device_.empty()) err << " (" << device_ << ")";
+    const std::string described = PortMap::instance().describe(com_number_);
+    if (!described.empty()) {
+      err << " (" << described << ")";
+    } else if (!device_.empty()) {
+      err << " (" << device_ << ")";
+    }
     if (!why.empty()) err << ": " << why;
     err << "\n";
     return 1;

@@ -33,6 +33,12 @@ class LinkSession {
   // the highest number the map does not use (so the numbers given to the
   // devices present stay as they were); 0 when all are taken.
   static int com_number_for_device(const std::string& device);
+  // --port as a COM number: "3", "COM3", or a device path mapped to a free
+  // number (the map learns it). 0 with a message on err, and *status the exit
+  // status (2 a bad number, 1 no free number).
+  static int com_number_for_port(const std::string& text, std::ostream& err, int* status);
+  // Loads --config's port map: 0, or 2 with a message.
+  static int load_port_map(const GlobalOptions& options, std::ostream& err);
 
  private:
   JBusMaster master_;

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "base/c_locale.h"
+#include "link/posix_serial_port.h"
 
 namespace orvadw::sim {
 
@@ -44,7 +45,9 @@ std::string program_usage() {
          "  --jbus N               JBus number of the instrument (1-255, default 1)\n"
          "  --firmware TEXT        software version (default 10-11-A)\n"
          "  --logger-entries N     entries in the event logger (0-1000, default 25)\n"
-         "  --baud RATE            pace the line at RATE baud, 10 bits a byte (default unpaced)\n"
+         "  --baud RATE            pace the line at RATE baud, 10 bits a byte, and answer only\n"
+         "                         while the client's line is set to RATE (default: unpaced,\n"
+         "                         any speed)\n"
          "  --drop P               share of requests left unanswered (0-1)\n"
          "  --corrupt P            share of answer bytes with one bit flipped (0-1)\n"
          "  --exception CODE       answer with this exception code (1-255)...\n"
@@ -82,7 +85,18 @@ int parse_program_options(const std::vector<std::string>& args, ProgramOptions& 
       {"--firmware", [&o](const std::string& v) { o.instrument.firmware = v; return true; }},
       {"--logger-entries",
        integer(o.instrument.logger_entries, 0, SimulatedInstrument::kLoggerCapacity)},
-      {"--baud", integer(o.baud, 1, 4'000'000)},
+      {"--baud",
+       [&o](const std::string& v) {
+         long long n = 0;
+         speed_t speed;
+         // Only a speed a client can set can be matched.
+         if (!parse_integer(v, 1, 4'000'000, n) ||
+             !PosixSerialPort::speed_constant(static_cast<int>(n), &speed)) {
+           return false;
+         }
+         o.baud = static_cast<int>(n);
+         return true;
+       }},
       {"--drop", share(o.faults.drop)},
       {"--corrupt", share(o.faults.corrupt)},
       {"--exception", integer(o.faults.exception_code, 1, 255)},

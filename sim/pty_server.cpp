@@ -130,8 +130,27 @@ void PtyServer::client_gone() {
   want_write_ = false;
   assembler_.discard_partial();
   if (modem_) modem_->reset();  // the PC dropped DTR
-  // Unread answers would greet the next client.
-  ::tcflush(master_, TCIOFLUSH);
+  // Unread answers would greet the next client, so they go; but only they:
+  // a client that came back at once may already have written its first
+  // request, which waits on the master's side and must be served. The
+  // answers wait on the terminal's side, reached through a descriptor of
+  // our own (flushing the master would take the request with them).
+  const int slave = ::open(slave_path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (slave >= 0) {
+    ::tcflush(slave, TCIFLUSH);
+    ::close(slave);
+  }
+}
+
+bool PtyServer::at_instrument_speed() {
+  if (options_.baud <= 0) return true;
+  // The master sees the termios the client set on its side: a request sent
+  // at another speed is only noise to an instrument.
+  termios tio{};
+  if (::tcgetattr(master_, &tio) != 0) return true;
+  speed_t wanted = B9600;
+  PosixSerialPort::speed_constant(options_.baud, &wanted);
+  return ::cfgetospeed(&tio) == wanted;
 }
 
 void PtyServer::expire_partial(Clock::time_point now) {
@@ -237,7 +256,11 @@ bool PtyServer::read_master(Clock::time_point now, std::string& error) {
   for (;;) {
     const ssize_t n = ::read(master_, buffer, sizeof buffer);
     if (n > 0) {
-      from_pc(buffer, static_cast<std::size_t>(n), now);
+      if (at_instrument_speed()) {
+        from_pc(buffer, static_cast<std::size_t>(n), now);
+      } else {
+        wrong_speed_bytes_ += static_cast<std::uint64_t>(n);
+      }
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
@@ -341,6 +364,7 @@ std::vector<std::pair<std::string, std::uint64_t>> PtyServer::counts() const {
       {"late", f.late},
       {"discarded_bytes", assembler_.discarded_bytes()},
       {"unsent_bytes", unsent_bytes_},
+      {"wrong_speed_bytes", wrong_speed_bytes_},
   };
   if (modem_) {
     const ModemCounters m = modem_->counters();

@@ -1,8 +1,9 @@
 #pragma once
 // The simulated instrument on a pseudo-terminal: the program that the link's
 // real termios driver talks to. One thread, one poll() loop; the line can be
-// paced at a baud rate, a Hayes modem can stand in front, and the faults of
-// FaultOptions apply to every answer. A client may close and reopen the
+// paced at a baud rate (and then the instrument hears only a client set to
+// that speed, as a real one would), a Hayes modem can stand in front, and
+// the faults of FaultOptions apply to every answer. A client may close and reopen the
 // terminal as often as it likes; the master stays open meanwhile.
 #include <chrono>
 #include <cstdint>
@@ -58,6 +59,8 @@ class PtyServer {
   // Writes the bytes that are due; false when the terminal failed for good.
   bool flush(Clock::time_point now, std::string& error);
   void client_gone();
+  // True without --baud, or while the client's side is set to that speed.
+  bool at_instrument_speed();
   bool read_master(Clock::time_point now, std::string& error);
 
   ProgramOptions options_;
@@ -83,6 +86,7 @@ class PtyServer {
   std::uint64_t answered_ = 0;
   std::uint64_t exceptions_ = 0;
   std::uint64_t unsent_bytes_ = 0;  // answers for a client that had gone
+  std::uint64_t wrong_speed_bytes_ = 0;  // heard at another speed than --baud
 };
 
 }  // namespace orvadw::sim

@@ -6,6 +6,9 @@
 #include "app/placeholder_main_window.h"
 #include "app/termination_signal.h"
 #include "app/window_entry.h"
+#include "dialogs/options_dialog.h"
+#include "link/block_transfer.h"
+#include "link/jbus_master.h"
 #include "files/configuration.h"
 #include "files/save_path.h"
 #include "link/port_map.h"
@@ -61,6 +64,20 @@ int Application::run_window(const WindowRequest& request) {
   window.reset();
   finish();
   return result == QDialog::Accepted ? 0 : 1;
+}
+
+int Application::run_options() {
+  JBusMaster master;
+  master.set_answer_timeout(BlockTransfer::kReadTimeoutMs);
+  OptionsDialog options(&master, nullptr);
+  termination_ = std::make_unique<TerminationSignal>([&options] {
+    // As the close box: nothing is written.
+    options.reject();
+  });
+  options.exec();
+  termination_.reset();
+  finish();
+  return 0;
 }
 
 void Application::request_quit() {

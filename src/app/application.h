@@ -36,6 +36,9 @@ class Application {
   // stays hidden and lends it the master); then finish(). 0 when the
   // window closed with OK, else 1.
   int run_window(const WindowRequest& request);
+  // "orvadw --options": the options window alone over the current
+  // configuration, with a link of its own for Autosearch; then finish().
+  int run_options();
   // Saves the last folder and destroys the main window. Runs once.
   void finish();
 

@@ -1,5 +1,6 @@
 // The orvadw program: an optional configuration file path on the command
-// line, or one instrument window to open (see window_entry.h).
+// line, or one instrument window to open (see window_entry.h); "--options"
+// opens the options window alone (until the menu window offers it).
 #include <QApplication>
 #include <cstdio>
 
@@ -8,7 +9,8 @@
 
 int main(int argc, char** argv) {
   QApplication qt(argc, argv);
-  const QStringList arguments = QCoreApplication::arguments().mid(1);
+  QStringList arguments = QCoreApplication::arguments().mid(1);
+  const bool options_only = arguments.removeAll(QStringLiteral("--options")) > 0;
   QString error;
   const std::optional<orvadw::WindowRequest> window =
       orvadw::parse_window_request(arguments, error);
@@ -19,5 +21,6 @@ int main(int argc, char** argv) {
   }
   orvadw::Application application(window ? QStringList() : arguments);
   application.start();
-  return window ? application.run_window(*window) : application.run();
+  if (window) return application.run_window(*window);
+  return options_only ? application.run_options() : application.run();
 }

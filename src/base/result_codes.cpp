@@ -32,6 +32,7 @@ std::string result_text(int code) {
     case kNoAnswer: return "no answer from the instrument";
     case kModemCancelled: return "the modem connection was cancelled";
     case kPortNotOpened: return "the serial port could not be opened";
+    case kCancelled: return "cancelled";
     case kCannotOpenForWrite: return "the port could not be opened for writing";
     case kSpinRangeRefused: return "the minimum is above the maximum";
     case kTxPurgeFailed: return "the transmit queue could not be purged";

@@ -37,6 +37,7 @@ inline constexpr int kRequestNotBuilt = 1;
 inline constexpr int kNoAnswer = 251;
 inline constexpr int kModemCancelled = 252;
 inline constexpr int kPortNotOpened = 253;
+inline constexpr int kCancelled = 254;  // the caller stopped a probe or a search
 inline constexpr int kCannotOpenForWrite = 500;  // the writing pattern could not connect
 inline constexpr int kTxPurgeFailed = 503;
 inline constexpr int kRxDrainFailed = 504;

@@ -170,6 +170,12 @@ int Configuration::load_configuration(const std::string& handed_over_path) {
   return result;
 }
 
+int Configuration::set_configuration_path(const std::string& path) {
+  configuration_path_ = absolute_path(path);
+  SettingsStore startup(startup_file_path());
+  return startup.write_text(config::kLastConfig, config::kLastConfigKey, configuration_path_);
+}
+
 void Configuration::read_switches() {
   SettingsStore store(configuration_path_);
   double value = store.read_number(config::kModem, config::kUseModem, 1);

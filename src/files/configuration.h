@@ -51,6 +51,12 @@ class Configuration {
   int load_configuration(const std::string& handed_over_path = {});
   // Use modem = (Modem/Use modem == 0); the default 1 leaves it off.
   void read_switches();
+  // Makes path the current configuration file as it stands (nothing is read
+  // from it) and names it in last.cfg: 0, or -1 when last.cfg could not be
+  // written.
+  int set_configuration_path(const std::string& path);
+  // The spreadsheet program chosen in the options.
+  void set_spreadsheet_program(std::string path) { spreadsheet_program_ = std::move(path); }
   // Writes the last folder to File Save/Path File Save. 0 or -1.
   int save_last_folder();
 

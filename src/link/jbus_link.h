@@ -7,11 +7,16 @@
 // Waiting never burns a core: the waiting thread sleeps on a condition that
 // the reader thread signals with each byte and each time-out, and wakes every
 // 15 ms to run the idle hook (the windows repaint their please-wait window
-// there).
+// there). Every wait has an end of its own: the reader's verdict, the
+// caller's deadline, a cancel, the line being closed by another thread, or,
+// should the reader fall silent, a watchdog one time-out past the last event.
+//
+// The lock order of the link is written at the top of jbus_master.h.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -19,6 +24,7 @@
 #include "link/jbus_frame.h"
 #include "link/serial_channel.h"
 #include "link/serial_receiver.h"
+#include "link/traffic_tap.h"
 
 namespace orvadw {
 
@@ -76,19 +82,37 @@ class JBusLink : public SerialReceiver {
   int expected_length() const { return expected_length_.load(); }
 
   // Collects one answer (after purging the line when purge_first): 0 with the
-  // bytes in out, or 251 when nothing came within the answer time-out.
+  // bytes in out, or 251 when nothing came within the answer time-out (also
+  // when the line was closed meanwhile), or 254 after cancel().
   int wait_answer(Bytes& out, bool purge_first);
   // Sends the text's bytes as they are (no terminator): 0, or the port's code.
   int send_text(const std::string& text);
-  // wait_answer without purging, the bytes as characters: 0 or 251.
+  // wait_answer without purging, the bytes as characters: 0, 251 or 254. A
+  // text answer has no length of its own: it ends when the line falls
+  // silent, whatever length the last transaction expected.
   int receive_text(std::string& out);
+
+  // Ends the wait under way and every later one with 254 until
+  // clear_cancel(); a transaction or probe then stops before its next
+  // attempt. Any thread; the waiter returns within milliseconds.
+  void cancel();
+  void clear_cancel();
+  bool cancel_requested() const { return cancel_.load(); }
+
+  // Where the traffic goes (null for nowhere). Called outside the link's
+  // locks; see traffic_tap.h.
+  void set_traffic_tap(std::shared_ptr<TrafficTap> tap);
+  // Hands an event to the tap, if any (never under a lock of the link); the
+  // modem dialogue reports its AT texts through it.
+  void report(TrafficEvent event);
 
   // Reader-thread side (SerialReceiver).
   int on_byte(int value) override;
   void on_timeout() override;
 
   // Called about every 15 ms while an answer is awaited, but only on the
-  // thread that set it (the poll thread never paints windows).
+  // thread that set it (the poll thread never paints windows). Any thread
+  // may set it while another waits.
   void set_idle_hook(std::function<void()> hook);
   // Replaces the modem-connection dialogue; until one is set, connect with
   // the modem answers as a cancelled dialog (252).
@@ -99,31 +123,48 @@ class JBusLink : public SerialReceiver {
   std::string last_error_text() const;
 
  protected:
-  // wait_answer with an overall deadline: at the deadline the answer ends as
-  // if the line had fallen silent.
-  int wait_for_answer(Bytes& out, bool purge_first, Clock::time_point deadline);
+  // wait_answer with an overall deadline (at the deadline the answer ends as
+  // if the line had fallen silent) and the answer time-out of this wait.
+  int wait_for_answer(Bytes& out, bool purge_first, Clock::time_point deadline,
+                      int answer_timeout_ms);
+  bool has_tap() const { return has_tap_.load(); }
+  const std::atomic<bool>& cancel_flag() const { return cancel_; }
+  // Called after connect() has put a freshly opened line in place.
+  virtual void line_opened() {}
   // The time of the last byte the reader saw.
   Clock::time_point last_byte_time() const;
   // Serialises opening and closing the line with transactions. False when the
   // calling thread already holds it (a connect from inside a transaction).
   bool acquire_line();
   void release_line();
+  bool line_held_here() const { return line_owner_.load() == std::this_thread::get_id(); }
 
  private:
+  // Wakes a waiter whose line has just been closed.
+  void end_wait();
+
   SerialChannel channel_;
   Bytes buffer_;
   mutable std::mutex buffer_mutex_;
   std::condition_variable answer_cv_;
   bool waiting_ = false;  // guarded by buffer_mutex_
+  bool line_closed_ = false;  // guarded by buffer_mutex_: the wait's line went away
   Clock::time_point last_byte_time_{};
+  Clock::time_point first_byte_time_{};  // of the answer in buffer_
   std::atomic<int> expected_length_{kDefaultExpectedLength};
   std::atomic<int> answer_timeout_{kDefaultAnswerTimeoutMs};
   std::atomic<int> inter_char_timeout_{1000};
   std::atomic<int> baud_index_{-1};
 
+  std::mutex hook_mutex_;  // the idle hook and its thread
   std::function<void()> idle_hook_;
   std::thread::id idle_thread_;
   ModemConnectHook modem_hook_;
+  std::atomic<bool> cancel_{false};
+
+  mutable std::mutex tap_mutex_;
+  std::shared_ptr<TrafficTap> tap_;
+  std::atomic<bool> has_tap_{false};
 
   std::mutex line_mutex_;
   std::atomic<std::thread::id> line_owner_{};

@@ -4,14 +4,40 @@
 // transact() sends one request and judges the answer, with up to 3 attempts.
 // Bad lines never yield wrong data: an answer must pass CRC, slave, function
 // and length checks, and after any failed attempt the line is drained until
-// it has been quiet for the inter-character time-out before the next request
-// goes out, so that a late answer is not taken for the next attempt's or the
-// next transaction's. A transaction ends within retries x (answer time-out +
-// inter-character time-out + frame time).
+// it has been quiet for a few character times (the end-of-frame silence, at
+// least 50 ms) before the next request goes out, so that a late answer is
+// not taken for the next attempt's or the next transaction's. A freshly
+// opened line starts clean. A transaction ends within retries x (answer
+// time-out + inter-character time-out + frame time); an instrument that
+// stays silent costs about retries x the answer time-out.
+//
+// probe() is one transaction with its own attempts and answer time-out that
+// gives up at the first silent attempt when asked to, and that cancel() ends
+// within milliseconds: the instrument search is made of probes.
 //
 // Polling repeats one request on its own thread and posts "WM_NEW_TRAME" to
 // a NotifyTarget after each poll; the window reads poll_result() and calls
 // resume_polling() when it wants the next one.
+//
+// Lock order of the link: a thread that holds one of these may take the
+// ones below it, never one above.
+//   1. request_mutex_    the polled request, held through a poll's transaction
+//   2. line_mutex_       (JBusLink) opening, closing and using the port: held
+//                        by transact(), connect(), disconnect(), send_text()
+//                        and the purge of wait_answer()
+//   3. delivery_mutex_   (SerialChannel) the reader handing over a byte;
+//                        disarm()
+//   4. buffer_mutex_     (JBusLink) the answer being collected; on_byte()
+//   5. lock_             (SerialChannel) the read time-out and every read:
+//                        the reader holds it through a read and lets go
+//                        before it hands the byte over; drains hold it
+//   6. leaves, nothing taken under them: event_mutex_ and port_mutex_
+//      (SerialChannel; the latter only reaches into the port's own mutex),
+//      hook_mutex_ and tap_mutex_ (JBusLink); post_mutex_ before
+//      poll_mutex_ (the poll thread's, taken between transactions only)
+// The idle hook, the traffic tap and the modem's reports run with none of
+// them held; a poll's "WM_NEW_TRAME" is posted under post_mutex_ only (the
+// target just queues it).
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -56,6 +82,15 @@ class JBusMaster : public JBusLink {
   int transact(int slave, int function, int address, int count, Bytes& data,
                int bytes_per_item = 2);
 
+  // One transaction with up to `attempts` attempts under this answer
+  // time-out (the link's own is left alone). With give_up_when_silent, an
+  // attempt that hears not a single byte ends the probe at once with 251:
+  // an instrument at another speed or none at all is not asked again, one
+  // that answered badly is. Returns what transact() returns, or 254 once
+  // cancel() was called.
+  int probe(int slave, int function, int address, int count, Bytes& data, int attempts,
+            int answer_timeout_ms, bool give_up_when_silent);
+
   // Starts the poll thread: 0, or -1 when polling already runs or the thread
   // cannot start. target gets "WM_NEW_TRAME" (0, 0) after each poll.
   int start_polling(NotifyTarget* target, int slave, int function, int address, int count,
@@ -77,18 +112,32 @@ class JBusMaster : public JBusLink {
   int attempt() const { return attempt_.load(); }
   int retries() const { return retries_; }
 
+ protected:
+  void line_opened() override;
+
  private:
+  struct AttemptPlan {
+    int attempts;
+    int answer_timeout_ms;
+    bool give_up_when_silent;
+  };
+  int run_transaction(int slave, int function, int address, int count, Bytes& data,
+                      int bytes_per_item, const AttemptPlan& plan);
   void poll_loop();
   int run_attempts(int slave, int function, int address, int count, Bytes& data,
-                   int bytes_per_item);
+                   int bytes_per_item, const AttemptPlan& plan);
   // Milliseconds that n characters take on the line now open.
   double char_time_ms(std::size_t n) const;
+  // How long the line must stay quiet before a new request after a failure.
+  std::chrono::milliseconds quiet_time() const;
+  void report_verdict(int attempt, int code);
 
   JBusExchange exchange_;
   std::atomic<bool> busy_{false};
   std::atomic<int> attempt_{0};
   int retries_ = kDefaultRetries;
-  // Set after a failed attempt: the line must fall quiet before the next send.
+  // Set after a failed attempt: the line must fall quiet before the next
+  // send. Both under the line lock.
   bool line_dirty_ = false;
   Clock::time_point quiet_since_{};
 

@@ -15,7 +15,6 @@ bool LinkRecovery::line_lost(int poll_result) const {
 
 int LinkRecovery::try_reopen() {
   ++tries_;
-  if (resolver_) resolver_(port_number_);
   // A line whose device has gone is opened afresh; one still alive is kept.
   const int rc = master_.connect(port_number_, baud_index_);
   if (rc != result::kOk) return rc;

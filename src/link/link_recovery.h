@@ -3,14 +3,14 @@
 // gone (a USB adapter pulled, a Bluetooth link dropped, the other end of a
 // pseudo-terminal closed), the poller stops polling and asks try_reopen()
 // about once a second; each try opens the same COM number again, which the
-// port map turns into the same device path (or, through the resolver hook, a
-// new one). A silent instrument on a live line is not a lost line: polling
+// port map resolves afresh: the same device path, or the node that now
+// carries the adapter's /dev/serial/by-id name when it came back under
+// another one. A silent instrument on a live line is not a lost line: polling
 // goes on and the next answer clears the failure by itself.
 //
 // Qt-free so that the measurement view and `orvadw-cli record` recover the
 // same way.
 #include <chrono>
-#include <functional>
 
 #include "link/jbus_master.h"
 
@@ -25,11 +25,6 @@ class LinkRecovery {
   // Whether a failed poll (its result code) means the line itself is gone.
   bool line_lost(int poll_result) const;
 
-  // Runs before each try with the COM number: where a re-plugged adapter
-  // that came back under another name is looked up again (the port map's
-  // stable-name lookup belongs here).
-  void set_resolver(std::function<void(int port_number)> resolver) { resolver_ = std::move(resolver); }
-
   // One try: 0 when the line is open and alive again, else the link's code.
   int try_reopen();
   int tries() const { return tries_; }
@@ -38,7 +33,6 @@ class LinkRecovery {
   JBusMaster& master_;
   int port_number_;
   int baud_index_;
-  std::function<void(int)> resolver_;
   int tries_ = 0;
 };
 

@@ -236,6 +236,8 @@ bool ModemSession::report(const Job& job, int code, const std::string& text) {
 
 void ModemSession::send(const Job& job, const std::string& command) {
   if (cancelled()) return;
+  job.link->report({TrafficEvent::Kind::kModemCommand, TrafficEvent::Clock::now(), {}, 0, 0,
+                    command});
   // A failed send shows as a missing answer, which every step handles.
   job.link->send_text(cp1252_from_utf8(command));
 }
@@ -249,7 +251,10 @@ std::string ModemSession::receive(const Job& job) {
   if (!cancelled()) job.link->receive_text(bytes);
   in_receive_.store(false);
   if (cancelled()) return {};
-  return utf8_from_cp1252(bytes);
+  std::string answer = utf8_from_cp1252(bytes);
+  job.link->report({TrafficEvent::Kind::kModemAnswer, TrafficEvent::Clock::now(), {}, 0, 0,
+                    answer});
+  return answer;
 }
 
 bool ModemSession::guard_wait() {
@@ -286,7 +291,7 @@ void ModemSession::stop() {
     if (in_receive_.load() && link_ != nullptr) {
       // Ends the pending read on the reader thread, which then hands the
       // link its time-out: the answer wait ends as if the line were silent.
-      if (SerialPort* port = link_->channel().port()) port->interrupt_wait();
+      link_->channel().interrupt_read();
     }
     cv_.wait_for(lock, kStopRetry, all_exited);
   }

@@ -78,6 +78,8 @@ int PortMap::load(const std::string& ini_path) {
   std::lock_guard<std::mutex> lock(mutex_);
   for (int number : emptied) explicit_.erase(number);
   for (auto& [number, device] : found) explicit_[number] = device;
+  // Another configuration numbers the adapters afresh.
+  identity_.clear();
   return 0;
 }
 
@@ -94,6 +96,7 @@ void PortMap::set_device(int com_number, const std::string& device) {
 void PortMap::clear() {
   std::lock_guard<std::mutex> lock(mutex_);
   explicit_.clear();
+  identity_.clear();
 }
 
 void PortMap::set_scan_devices(bool on) {
@@ -181,6 +184,111 @@ std::vector<int> PortMap::com_numbers() const {
   for (const auto& entry : explicit_) numbers.insert(entry.first);
   for (const auto& entry : assigned_locked()) numbers.insert(entry.first);
   return {numbers.begin(), numbers.end()};
+}
+
+}  // namespace orvadw
+
+namespace orvadw {
+
+namespace {
+
+// The target of a path with every link followed; "" when it does not exist.
+std::string real_path(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path target = std::filesystem::canonical(path, ec);
+  return ec ? std::string() : target.string();
+}
+
+}  // namespace
+
+std::string PortMap::by_id_name(const std::string& device) const {
+  namespace fs = std::filesystem;
+  if (device.empty() || device.front() != '/') return {};
+  const std::string target = real_path(device);
+  if (target.empty()) return {};
+  fs::path folder;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    folder = fs::path(dev_dir_) / "serial" / "by-id";
+  }
+  std::error_code ec;
+  std::vector<std::string> names;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (real_path(it->path().string()) == target) names.push_back(it->path().filename().string());
+  }
+  if (names.empty()) return {};
+  // One adapter may show several names (one per interface): the first in
+  // order, so that the choice is the same every time.
+  std::sort(names.begin(), names.end());
+  return names.front();
+}
+
+std::string PortMap::current_device(int com_number, std::string* identity) const {
+  std::string by_id_folder;
+  std::map<int, std::string> identities;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = explicit_.find(com_number);
+    if (it != explicit_.end()) return it->second;
+    by_id_folder = dev_dir_ + "/serial/by-id/";
+    identities = identity_;
+  }
+  // Where each remembered adapter is now.
+  std::map<int, std::string> now_at;
+  for (const auto& [number, name] : identities) {
+    const std::string target = real_path(by_id_folder + name);
+    if (!target.empty()) now_at[number] = target;
+  }
+  if (const auto mine = now_at.find(com_number); mine != now_at.end()) {
+    if (identity != nullptr) *identity = identities[com_number];
+    return mine->second;
+  }
+  const std::string device = device_for(com_number);
+  if (device.empty()) return {};
+  const std::string target = real_path(device);
+  for (const auto& [number, where] : now_at) {
+    // Another number's adapter: this number's own is gone.
+    if (number != com_number && where == target) return {};
+  }
+  if (identity != nullptr) *identity = by_id_name(device);
+  return device;
+}
+
+std::string PortMap::resolve(int com_number) {
+  std::string identity;
+  std::string device = current_device(com_number, &identity);
+  if (device.empty()) return device;
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (explicit_.count(com_number) != 0) return device;
+  if (!identity.empty()) {
+    identity_[com_number] = identity;
+  } else {
+    identity_.erase(com_number);
+  }
+  return device;
+}
+
+std::vector<PortMap::PortInfo> PortMap::ports() const {
+  std::vector<PortInfo> out;
+  for (int number : com_numbers()) {
+    PortInfo info;
+    info.com_number = number;
+    info.device = current_device(number, nullptr);
+    info.by_id = by_id_name(info.device);
+    if (!info.device.empty()) out.push_back(std::move(info));
+  }
+  return out;
+}
+
+std::string PortMap::describe(int com_number) const {
+  const std::string device = current_device(com_number, nullptr);
+  if (device.empty()) return {};
+  const std::string name = by_id_name(device);
+  // A by-id path names itself; its node is what changes.
+  if (!name.empty() && device.find("/by-id/") != std::string::npos) {
+    return real_path(device) + ", " + name;
+  }
+  return name.empty() ? device : device + ", " + name;
 }
 
 }  // namespace orvadw

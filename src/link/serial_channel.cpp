@@ -61,7 +61,11 @@ int SerialChannel::open(SerialReceiver* receiver, int port_number, int baud, cha
   }
   last_error_ = 0;
   last_error_text_.clear();
-  port_ = std::move(port);
+  {
+    std::lock_guard<std::mutex> lock(port_mutex_);
+    port_ = std::move(port);
+  }
+  opened_count_.fetch_add(1);
   port_number_ = port_number;
   baud_ = baud;
   parity_ = parity;
@@ -72,12 +76,29 @@ int SerialChannel::open(SerialReceiver* receiver, int port_number, int baud, cha
 
 void SerialChannel::close() {
   stop_reader();
-  if (port_) {
-    port_->close();
-    port_.reset();
+  std::unique_ptr<SerialPort> closing;
+  {
+    std::lock_guard<std::mutex> lock(port_mutex_);
+    closing = std::move(port_);
   }
+  if (closing) closing->close();
   port_number_ = 0;
   baud_ = 0;
+}
+
+bool SerialChannel::is_open() const {
+  std::lock_guard<std::mutex> lock(port_mutex_);
+  return port_ != nullptr;
+}
+
+bool SerialChannel::is_alive() const {
+  std::lock_guard<std::mutex> lock(port_mutex_);
+  return port_ != nullptr && port_->is_alive();
+}
+
+void SerialChannel::interrupt_read() {
+  std::lock_guard<std::mutex> lock(port_mutex_);
+  if (port_) port_->interrupt_wait();
 }
 
 std::string SerialChannel::last_error_text() const { return last_error_text_; }
@@ -124,7 +145,7 @@ int SerialChannel::send(const std::vector<std::uint8_t>& bytes) {
   return 0;
 }
 
-int SerialChannel::purge() {
+int SerialChannel::purge(std::vector<std::uint8_t>* discarded) {
   if (!port_) return result::kRxDrainFailed;
   std::uint8_t scratch[64];
   // Bounded: a line that chatters faster than we read must not hold us.
@@ -135,12 +156,15 @@ int SerialChannel::purge() {
       // A driver without block reads is drained a byte at a time.
       int got = 0;
       for (int i = 0; i < 65536 && (got = port_->read_byte()) >= 0; ++i) {
+        if (discarded != nullptr) discarded->push_back(static_cast<std::uint8_t>(got));
       }
       if (got < 0 && got != result::kNoData) return result::kRxDrainFailed;
       break;
     }
     if (rc < 0) return result::kRxDrainFailed;
-    if (port_->last_transfer_count() <= 0) break;
+    const int moved = port_->last_transfer_count();
+    if (moved <= 0) break;
+    if (discarded != nullptr) discarded->insert(discarded->end(), scratch, scratch + moved);
   }
   const int tx = port_->purge_transmit();
   // A driver without a transmit queue has nothing to purge.
@@ -150,13 +174,16 @@ int SerialChannel::purge() {
 
 int SerialChannel::drain_until_silent(Clock::time_point last_seen,
                                       std::chrono::milliseconds silence,
-                                      Clock::time_point deadline, Clock::time_point* last_byte) {
+                                      Clock::time_point deadline, Clock::time_point* last_byte,
+                                      std::vector<std::uint8_t>* thrown,
+                                      const std::atomic<bool>* stop) {
   if (!port_) return result::kNoSuchPort;
   int discarded = 0;
   int rc = 0;
   {
     std::lock_guard<std::mutex> lock(lock_);
     for (;;) {
+      if (stop != nullptr && stop->load()) break;
       const auto now = Clock::now();
       const auto quiet_at = last_seen + silence;
       if (now >= quiet_at || now >= deadline) break;
@@ -167,6 +194,7 @@ int SerialChannel::drain_until_silent(Clock::time_point last_seen,
       if (got >= 0) {
         last_seen = Clock::now();
         ++discarded;
+        if (thrown != nullptr) thrown->push_back(static_cast<std::uint8_t>(got));
         continue;
       }
       if (got == result::kNoData) continue;
@@ -231,10 +259,7 @@ void SerialChannel::stop_reader() {
   reader_.join();
 }
 
-void SerialChannel::set_read_timeout(int milliseconds) {
-  std::lock_guard<std::mutex> lock(lock_);
-  read_timeout_ = milliseconds;
-}
+void SerialChannel::set_read_timeout(int milliseconds) { read_timeout_.store(milliseconds); }
 
 void SerialChannel::arm() {
   {
@@ -276,7 +301,13 @@ void SerialChannel::reader_loop() {
       // byte of the next answer, which only goes out after a drain that
       // needs this lock.
       withdrawn = generation != generation_.load();
-      if (!withdrawn) value = port_->read_byte_timeout(read_timeout_, {});
+      // A request withdrawn while the read waits ends the read within a few
+      // milliseconds: it would otherwise hold the port for the whole
+      // time-out, and with it the next drain.
+      const IdleHook still_wanted = [this, generation] {
+        return generation != generation_.load() || !running_.load() ? result::kNoData : 0;
+      };
+      if (!withdrawn) value = port_->read_byte_timeout(read_timeout_.load(), still_wanted);
     }
     if (withdrawn) continue;
     std::lock_guard<std::mutex> delivery(delivery_mutex_);

@@ -7,7 +7,9 @@
 //
 // Threads: one controlling thread opens, closes, sends, purges and drains;
 // the reader thread calls the receiver. set_read_timeout() and arm() may be
-// called from both, including from inside the receiver.
+// called from both, including from inside the receiver. is_open(),
+// is_alive() and interrupt_read() are safe from any thread: the port they
+// look at is only replaced under the port lock.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -40,9 +42,15 @@ class SerialChannel {
            int stop_bits);
   // Stops the reader and closes the port.
   void close();
-  bool is_open() const { return port_ != nullptr; }
+  bool is_open() const;
   // False once the open device has gone away (unplugged, other side closed).
-  bool is_alive() const { return port_ != nullptr && port_->is_alive(); }
+  bool is_alive() const;
+  // Counts the devices opened so far: a change tells that open() put a new
+  // line in place rather than keeping the one it had.
+  std::uint64_t opened_count() const { return opened_count_.load(); }
+  // Ends a read under way (it comes back as a time-out); harmless when
+  // nothing reads.
+  void interrupt_read();
 
   // Sends the bytes, waiting after each write until the transmit queue is
   // empty (0.1 s at most) and then the byte delay. With no byte delay the
@@ -50,14 +58,18 @@ class SerialChannel {
   // 0, or the port's negative code when the port refused the bytes.
   int send(const std::vector<std::uint8_t>& bytes);
   // Discards what was received, then the transmit queue: 0, 504 (receive
-  // side failed) or 503 (transmit side failed).
-  int purge();
+  // side failed) or 503 (transmit side failed). The bytes thrown away are
+  // appended to *discarded when given.
+  int purge(std::vector<std::uint8_t>* discarded = nullptr);
   // Reads and discards bytes until the line has been quiet for `silence`
   // counted from last_seen (or from the last byte read here), giving up at
-  // `deadline`. Returns the number of bytes discarded, or a negative port
-  // code. *last_byte receives the time of the last byte seen.
+  // `deadline` or as soon as *stop turns true. Returns the number of bytes
+  // discarded (appended to *discarded when given), or a negative port code.
+  // *last_byte receives the time of the last byte seen.
   int drain_until_silent(Clock::time_point last_seen, std::chrono::milliseconds silence,
-                         Clock::time_point deadline, Clock::time_point* last_byte = nullptr);
+                         Clock::time_point deadline, Clock::time_point* last_byte = nullptr,
+                         std::vector<std::uint8_t>* discarded = nullptr,
+                         const std::atomic<bool>* stop = nullptr);
 
   // Starts the reader with this read time-out (ms, -1 for ever): 1 when it
   // started, 0 when it already ran or could not start.
@@ -67,9 +79,10 @@ class SerialChannel {
   void set_read_timeout(int milliseconds);
   // Asks the reader for one more byte.
   void arm();
-  // Withdraws the request: a read already under way still happens, but its
-  // byte or time-out is no longer handed to the receiver. Not from inside
-  // the receiver.
+  // Withdraws the request: nothing more is handed to the receiver for it,
+  // and a read already under way ends within a few milliseconds (what
+  // arrives later stays on the line for the next drain or purge). Not from
+  // inside the receiver.
   void disarm();
   void set_byte_delay(float seconds) { byte_delay_.store(seconds); }
 
@@ -83,9 +96,12 @@ class SerialChannel {
   void reader_loop();
   int wait_transmit_empty();
 
-  std::unique_ptr<SerialPort> port_;
-  int read_timeout_ = -1;  // guarded by lock_
-  std::mutex lock_;        // the read time-out and every read
+  std::unique_ptr<SerialPort> port_;  // replaced under port_mutex_
+  mutable std::mutex port_mutex_;
+  std::atomic<std::uint64_t> opened_count_{0};
+  // Atomic: a waiter sets it without queueing behind a read under way.
+  std::atomic<int> read_timeout_{-1};
+  std::mutex lock_;  // every read
 
   std::mutex event_mutex_;
   std::condition_variable event_cv_;

@@ -121,7 +121,8 @@ std::unique_ptr<SerialPort> open_serial_port(int port_index, int baud, char pari
   }
   std::string device;
   try {
-    device = PortMap::instance().device_for(port_index + 1);
+    // The adapter that carried this COM number, wherever it is now.
+    device = PortMap::instance().resolve(port_index + 1);
   } catch (const std::bad_alloc&) {
     return out_of_memory_port();
   }

@@ -13,6 +13,8 @@
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <csignal>
 #include <functional>
@@ -179,6 +181,53 @@ TEST_F(ApplicationTest, WithTheModemInUseAConnectDialsThroughTheModemWindow) {
   EXPECT_FALSE(connected);
   ASSERT_FALSE(messages.shown().empty()) << "the modem window reports the port";
   EXPECT_EQ(messages.shown()[0].text.toStdString(), text_of(78, window.language()));
+}
+
+}  // namespace
+}  // namespace orvadw
+
+namespace orvadw {
+namespace {
+
+TEST(ApplicationOptionsTest, OptionsAloneEditTheCurrentConfigurationAndEndTheProgram) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string home = dir.path().toStdString() + "/";
+  Configuration::instance().set_program_folder(home);
+  Configuration::instance().set_search_path("");
+  PortMap::instance().clear();
+  PortMap::instance().set_scan_devices(false);
+  ScriptedMessageService messages;
+  ScopedMessageService scope(&messages);
+  messages.queue_answer(MessageService::kYes);
+
+  Application app({});
+  ASSERT_EQ(app.start(), 0);
+  QString title;
+  QTimer poll;
+  QElapsedTimer waited;
+  waited.start();
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* options = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (options == nullptr) {
+      if (waited.elapsed() > 20000) QCoreApplication::exit(1);
+      return;
+    }
+    poll.stop();
+    title = options->windowTitle();
+    auto* jbus = options->findChild<QLineEdit*>(QStringLiteral("jbus"));
+    ASSERT_NE(jbus, nullptr);
+    jbus->setFocus();
+    jbus->selectAll();
+    QTest::keyClicks(jbus, QStringLiteral("42"));
+    options->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+  });
+  poll.start(10);
+  EXPECT_EQ(app.run_options(), 0);
+  // French until the file says otherwise.
+  EXPECT_EQ(title.toStdString(), text_of(199, kFrench));
+  EXPECT_EQ(IniFile(home + "default.OrvadW10").read("Com", "JBus").value_or(""), "42.000000");
+  PortMap::instance().clear();
 }
 
 }  // namespace

@@ -38,11 +38,8 @@ class LinkCommandsPtyTest : public ::testing::Test {
   }
 
   CliRun cli(std::vector<std::string> args) {
-    args.insert(args.begin(), {program_path("orvadw-cli"), "--port", sim_.link()});
-    ChildProcess child;
-    if (!child.start(args)) return {-1, "", child.error()};
-    const int status = child.wait(Clock::now() + 60s);
-    return {status, child.out_text(), child.err_text()};
+    args.insert(args.begin(), {"--port", sim_.link()});
+    return orvadw::test::run_cli_program(args);
   }
 
   SimProcess sim_;

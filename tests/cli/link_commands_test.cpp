@@ -165,6 +165,20 @@ TEST_F(LinkCommandsTest, BadCommandLinesGiveUsageAndNeverReachTheWire) {
   EXPECT_EQ(instrument_->counters().requests, 0u);
 }
 
+TEST_F(LinkCommandsTest, NumbersBeyondAnIntAreRefusedNotWrapped) {
+  // Cut to 32 bits these would be slave 2, speed index 5 and 1000 ms: a
+  // command that talks to the wrong instrument and says it worked.
+  for (const auto& globals : std::vector<std::vector<std::string>>{
+           {"--jbus", "4294967298"}, {"--baud-index", "4294967301"}, {"--timeout", "4294968296"},
+           {"--jbus", "-4294967295"}}) {
+    const Run run = cli({"read", "0x100", "1"}, globals);
+    EXPECT_EQ(run.status, 2) << globals[0] << " " << globals[1];
+    EXPECT_NE(run.err.find(globals[0]), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+  EXPECT_EQ(instrument_->counters().requests, 0u);
+}
+
 TEST_F(LinkCommandsTest, MissingPortsGiveTheCodeAndTheReason) {
   const Run nobody = capture_cli({"--port", "sim:nobody-here", "read", "0x100", "1"});
   EXPECT_EQ(nobody.status, 1);

@@ -25,6 +25,7 @@
 #include "link/jbus_master.h"
 #include "link/port_map.h"
 #include "link/support/scripted_modem_line.h"
+#include "support/dialog_test_env.h"
 #include "tests/support/sim_process.h"
 #include "ui/dialog_template_registry.h"
 #include "ui/scripted_message_service.h"
@@ -83,13 +84,7 @@ class ModemDialogTest : public ::testing::Test {
   // Runs the event loop until the condition holds (bounded).
   template <typename Condition>
   bool spin_until(Condition done, milliseconds within = milliseconds(15000)) {
-    const auto deadline = Clock::now() + within;
-    while (!done()) {
-      if (Clock::now() > deadline) return false;
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-      std::this_thread::sleep_for(milliseconds(5));
-    }
-    return true;
+    return test::spin_until(done, within);
   }
 
   std::vector<QString> shown_texts() const {

@@ -108,8 +108,15 @@ TEST_F(MasterPtyTest, PacedLineAndBluetoothSpacing) {
   // 129 bytes at 9600 baud take about 134 ms, a byte a millisecond.
   ASSERT_EQ(master_.transact(1, 3, 0xB00, 62, data, 2), 0);
   EXPECT_EQ(data, reference.registers(0xB00, 62));
+  // The paced instrument hears only its own speed.
+  ASSERT_EQ(master_.connect(kCom, 4), 0);
+  master_.set_answer_timeout(150);
+  EXPECT_EQ(master_.transact(1, 3, 0xB00, 1, data, 2), result::kNoAnswer);
 
-  ASSERT_EQ(master_.connect(kCom, JBusLink::kBluetoothBaudIndex), 0);
+  // The Bluetooth line runs at 115200 baud.
+  master_.disconnect();
+  EXPECT_EQ(program_.stop(), 0);
+  start({"--baud", "115200"}, JBusLink::kBluetoothBaudIndex);
   master_.set_answer_timeout(500);
   ASSERT_EQ(master_.transact(1, 3, 0x3000, 7, data, 2), 0);
   EXPECT_EQ(data, reference.registers(0x3000, 7));

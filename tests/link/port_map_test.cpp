@@ -111,5 +111,45 @@ TEST_F(PortMapTest, ScanNumbersThePresentDevicesAndSkipsTheConsole) {
   EXPECT_EQ(map().device_for(1), "");
 }
 
+TEST_F(PortMapTest, AScannedNumberFollowsItsAdapterByIdWhenItComesBackElsewhere) {
+  const fs::path dev = root_ / "dev";
+  const fs::path by_id = dev / "serial" / "by-id";
+  fs::create_directories(by_id);
+  write(dev / "ttyUSB0", "");
+  write(dev / "ttyUSB1", "");
+  fs::create_symlink("../../ttyUSB0", by_id / "usb-Maker_A-if00-port0");
+  fs::create_symlink("../../ttyUSB1", by_id / "usb-Maker_B-if00-port0");
+  map().set_scan_roots(dev.string(), (root_ / "sys").string());
+  map().set_scan_devices(true);
+  const auto d = [&](const char* name) { return (dev / name).string(); };
+
+  EXPECT_EQ(map().resolve(1), d("ttyUSB0"));
+  EXPECT_EQ(map().resolve(2), d("ttyUSB1"));
+  EXPECT_EQ(map().describe(1), d("ttyUSB0") + ", usb-Maker_A-if00-port0");
+  EXPECT_EQ(map().by_id_name((by_id / "usb-Maker_B-if00-port0").string()), "usb-Maker_B-if00-port0");
+  EXPECT_EQ(map().by_id_name(d("ttyUSB9")), "");
+
+  // Adapter A is pulled out and comes back as ttyUSB2: the scan alone would
+  // now give COM1 to adapter B.
+  fs::remove(by_id / "usb-Maker_A-if00-port0");
+  fs::remove(dev / "ttyUSB0");
+  ASSERT_EQ(map().device_for(1), d("ttyUSB1"));
+  EXPECT_EQ(map().resolve(1), "") << "COM1 must not reach adapter B while A is away";
+  EXPECT_EQ(map().resolve(2), d("ttyUSB1"));
+  write(dev / "ttyUSB2", "");
+  fs::create_symlink("../../ttyUSB2", by_id / "usb-Maker_A-if00-port0");
+  EXPECT_EQ(map().resolve(1), d("ttyUSB2"));
+  EXPECT_EQ(map().resolve(2), d("ttyUSB1"));
+  const std::vector<PortMap::PortInfo> ports = map().ports();
+  ASSERT_EQ(ports.size(), 2u);
+  EXPECT_EQ(ports[0].device, d("ttyUSB2"));
+  EXPECT_EQ(ports[0].by_id, "usb-Maker_A-if00-port0");
+
+  // A mapped number is what the Ports section says, by-id path included.
+  map().set_device(5, (by_id / "usb-Maker_B-if00-port0").string());
+  EXPECT_EQ(map().resolve(5), (by_id / "usb-Maker_B-if00-port0").string());
+  EXPECT_EQ(map().describe(5), d("ttyUSB1") + ", usb-Maker_B-if00-port0");
+}
+
 }  // namespace
 }  // namespace orvadw

@@ -93,6 +93,49 @@ TEST(OrvadwSimPty, KeepsServingWhenTheClientComesBack) {
   EXPECT_EQ(sim.counts().at("answered"), 3);
 }
 
+TEST(OrvadwSimPty, ServesEveryClientThatComesBackAtOnce) {
+  // Each client reads its answer and leaves; the next one opens and asks at
+  // once, before the simulator may have seen the last one go. Its request
+  // must be answered, whatever the order the simulator learns of both.
+  SimProcess sim;
+  ASSERT_TRUE(sim.start({}));
+  for (int round = 0; round < 30; ++round) {
+    SCOPED_TRACE(round);
+    RawPort port(sim.link());
+    ASSERT_TRUE(port.is_open());
+    const int count = 1 + round % 5;
+    ASSERT_TRUE(port.write_all(read_request(1, 3, 0xFF00, count)));
+    const Bytes answer = port.read_exactly(5 + 2 * count, 5s);
+    ASSERT_EQ(answer.size(), 5u + 2 * count);
+    EXPECT_EQ(test::slice(answer, 0, 3), (Bytes{1, 3, static_cast<std::uint8_t>(2 * count)}));
+    EXPECT_TRUE(crc_matches(answer.data(), answer.size()));
+  }
+  EXPECT_EQ(sim.stop(), 0);
+  EXPECT_EQ(sim.counts().at("answered"), 30);
+}
+
+TEST(OrvadwSimPty, WithABaudRateItHearsOnlyAClientAtThatSpeed) {
+  SimProcess sim;
+  ASSERT_TRUE(sim.start({"--baud", "1200", "--jbus", "17"}));
+  {
+    RawPort fast(sim.link(), 9600);
+    ASSERT_TRUE(fast.write_all(read_request(0, 3, 0xFF00, 1)));
+    EXPECT_TRUE(fast.read_until_quiet(400ms, 400ms).empty());
+  }
+  RawPort right(sim.link(), 1200);
+  ASSERT_TRUE(right.write_all(read_request(0, 3, 0xFF00, 1)));
+  const Bytes answer = right.read_exactly(7, 5s);
+  ASSERT_EQ(answer.size(), 7u);
+  EXPECT_EQ(answer[0], 17);  // slave 0 reached it; it answers with its own number
+  EXPECT_EQ(sim.stop(), 0);
+  EXPECT_EQ(sim.counts().at("wrong_speed_bytes"), 8);
+  EXPECT_EQ(sim.counts().at("answered"), 1);
+
+  // A speed no client can set is refused.
+  SimProcess odd;
+  EXPECT_EQ(odd.run_to_end({"--baud", "1000"}), 2);
+}
+
 TEST(OrvadwSimPty, NoiseFromTheClientDoesNotWedgeIt) {
   SimProcess sim;
   ASSERT_TRUE(sim.start({}));
@@ -134,7 +177,7 @@ TEST(OrvadwSimPty, PacedLineTakesItsWireTime) {
   // A slower line takes longer still: 16 characters at 1200 baud is 133 ms.
   SimProcess slow;
   ASSERT_TRUE(slow.start({"--baud", "1200"}));
-  RawPort slow_port(slow.link());
+  RawPort slow_port(slow.link(), 1200);
   const auto slow_start = Clock::now();
   ASSERT_TRUE(slow_port.write_all(read_request(1, 3, 0x3000, 1)));  // 8 + 7 bytes
   EXPECT_EQ(slow_port.read_exactly(7, 5s).size(), 7u);

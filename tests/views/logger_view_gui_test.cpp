@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "files/record_file.h"
+#include "link/traffic_tap.h"
 #include "sim/sim_bus.h"
 #include "support/view_test_env.h"
 #include "ui/field_binder.h"
@@ -93,11 +94,24 @@ TEST_F(LoggerViewTest, SevenEntriesSavedAsSevenRecordsAndShownAgainFromTheFile) 
 }
 
 TEST_F(LoggerViewTest, ADeadLineIsGivenUpWithAMessageAndCancelIsNeverRefused) {
-  // Answers come too late for the polls (150 ms) though in time for the
-  // identification (1000 ms): the please-wait window would stay for ever.
-  sim::FaultOptions late;
-  late.delay_ms = 300;
-  env.attach(with_entries(5), late);
+  // The instrument answers the identification, then the line goes dead
+  // before the first entry is asked for: the please-wait window would stay
+  // for ever. The tap sees the identification's verdict on the window
+  // thread, before any poll is sent.
+  env.attach(with_entries(5));
+  struct CutAfterIdentification : TrafficTap {
+    explicit CutAfterIdentification(ViewTestEnv& env) : env(env) {}
+    void on_traffic(const TrafficEvent& event) override {
+      if (cut || event.kind != TrafficEvent::Kind::kVerdict || event.code != 0) return;
+      cut = true;
+      sim::FaultOptions dead;
+      dead.drop = 1.0;
+      env.attach(with_entries(5), dead);
+    }
+    ViewTestEnv& env;
+    bool cut = false;
+  };
+  master.set_traffic_tap(std::make_shared<CutAfterIdentification>(env));
   auto view = open();
   ASSERT_TRUE(QTest::qWaitFor([&] { return master.is_polling(); }, 10000));
   EXPECT_TRUE(view->progress_shown());
@@ -108,6 +122,10 @@ TEST_F(LoggerViewTest, ADeadLineIsGivenUpWithAMessageAndCancelIsNeverRefused) {
   EXPECT_FALSE(master.is_polling());
 
   // Cancel while the please-wait window is up ends the download at once.
+  master.set_traffic_tap(nullptr);
+  sim::FaultOptions late;
+  late.delay_ms = 300;
+  env.attach(with_entries(5), late);
   env.messages.clear();
   auto second = open();
   ASSERT_TRUE(QTest::qWaitFor([&] { return master.is_polling(); }, 10000));

@@ -8,6 +8,8 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "files/configuration.h"
 #include "files/settings_store.h"
 #include "link/port_map.h"
@@ -112,6 +114,16 @@ bool show_active(QWidget* window) {
   window->activateWindow();
   QApplication::setActiveWindow(window);
   return QTest::qWaitForWindowActive(window, 5000);
+}
+
+bool spin_until(const std::function<bool()>& done, std::chrono::milliseconds within) {
+  const auto deadline = std::chrono::steady_clock::now() + within;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
 }
 
 std::vector<QString> shown_texts(const ScriptedMessageService& messages) {

@@ -4,6 +4,8 @@
 // file dialogs, a test form with three edit fields over block 0x1000 and a
 // firmware label, and a dialog that counts its hooks.
 #include <QTemporaryDir>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -97,6 +99,10 @@ class DialogTestEnv {
 // Shows and activates the window; false when the platform would not
 // activate it within a generous limit.
 bool show_active(QWidget* window);
+
+// Runs the event loop until done() holds; false when the time ran out.
+bool spin_until(const std::function<bool()>& done,
+                std::chrono::milliseconds within = std::chrono::milliseconds(15000));
 
 // The texts of the boxes shown so far (not the questions).
 std::vector<QString> shown_texts(const ScriptedMessageService& messages);

@@ -59,8 +59,8 @@ class FakePort : public SerialPort {
     set_last_transfer_count(n);
     return n == 0 ? result::kNoData : 0;
   }
-  int read_byte_timeout(int timeout_ms, const IdleHook&) override {
-    return check(line_->read(timeout_ms, interrupted_));
+  int read_byte_timeout(int timeout_ms, const IdleHook& idle) override {
+    return check(line_->read(timeout_ms, interrupted_, idle));
   }
   void interrupt_wait() override {
     interrupted_.store(true);
@@ -238,7 +238,8 @@ int FakeLine::read_now() {
   return b;
 }
 
-int FakeLine::read(int timeout_ms, std::atomic<bool>& interrupted) {
+int FakeLine::read(int timeout_ms, std::atomic<bool>& interrupted,
+                   const std::function<int()>& idle) {
   std::unique_lock<std::mutex> lock(mutex_);
   interrupted.store(false);
   const auto deadline = timeout_ms < 0 ? Clock::time_point::max()
@@ -255,7 +256,14 @@ int FakeLine::read(int timeout_ms, std::atomic<bool>& interrupted) {
     if (now >= deadline) return result::kNoData;
     auto wake_at = deadline;
     if (!rx_.empty()) wake_at = std::min(wake_at, rx_.front().at);
+    if (idle) wake_at = std::min(wake_at, now + milliseconds(20));
     cv_.wait_until(lock, wake_at);
+    if (idle) {
+      lock.unlock();
+      const int hook = idle();
+      lock.lock();
+      if (hook < 0) return hook;
+    }
   }
 }
 

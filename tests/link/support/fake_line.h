@@ -59,7 +59,10 @@ class FakeLine {
   int last_stop_bits() const { return last_stop_bits_.load(); }
 
   // Used by the fake port.
-  int read(int timeout_ms, std::atomic<bool>& interrupted);
+  // As a real driver: an idle hook, when given, is asked every 20 ms and a
+  // negative answer ends the read with it.
+  int read(int timeout_ms, std::atomic<bool>& interrupted,
+           const std::function<int()>& idle = {});
   int read_now();
   int write(const std::uint8_t* data, int length);
   int failure(const std::string& operation) const;

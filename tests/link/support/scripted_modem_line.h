@@ -115,7 +115,8 @@ class ScriptedModemLine {
       for (const auto& c : complete) script(*this, c);
     }
   }
-  int read(int timeout_ms) {
+  // An idle hook, when given, is asked every 20 ms as a real driver does.
+  int read(int timeout_ms, const std::function<int()>& idle = {}) {
     std::unique_lock<std::mutex> lock(mutex_);
     interrupt_ = false;  // a wake-up meant for an earlier read
     const auto deadline = timeout_ms < 0 ? Clock::time_point::max()
@@ -134,7 +135,14 @@ class ScriptedModemLine {
       if (now >= deadline) return result::kNoData;
       auto wake = deadline;
       if (!rx_.empty() && rx_.front().at < wake) wake = rx_.front().at;
+      if (idle && now + std::chrono::milliseconds(20) < wake) wake = now + std::chrono::milliseconds(20);
       cv_.wait_until(lock, wake);
+      if (idle) {
+        lock.unlock();
+        const int hook = idle();
+        lock.lock();
+        if (hook < 0) return hook;
+      }
     }
   }
   int read_now() {
@@ -183,8 +191,8 @@ class Port : public SerialPort {
   int set_line(int, char, int, int) override { return 0; }
   int transmit_count() override { return 0; }
   int purge_transmit() override { return 0; }
-  int read_byte_timeout(int timeout_ms, const IdleHook&) override {
-    return line_->read(timeout_ms);
+  int read_byte_timeout(int timeout_ms, const IdleHook& idle) override {
+    return line_->read(timeout_ms, idle);
   }
   void interrupt_wait() override { line_->interrupt(); }
 

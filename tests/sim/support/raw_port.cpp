@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "link/posix_serial_port.h"
 #include "tests/support/deadline.h"
 
 namespace orvadw::sim::test {
@@ -19,7 +20,7 @@ using orvadw::test::ms_left;
 
 }  // namespace
 
-RawPort::RawPort(const std::string& path) {
+RawPort::RawPort(const std::string& path, int baud) {
   fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd_ < 0) return;
   termios tio{};
@@ -29,7 +30,9 @@ RawPort::RawPort(const std::string& path) {
   }
   ::cfmakeraw(&tio);
   tio.c_cflag |= CLOCAL | CREAD;
-  ::cfsetspeed(&tio, B9600);
+  speed_t speed = B9600;
+  PosixSerialPort::speed_constant(baud, &speed);
+  ::cfsetspeed(&tio, speed);
   if (::tcsetattr(fd_, TCSANOW, &tio) != 0) close();
 }
 

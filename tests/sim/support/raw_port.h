@@ -10,7 +10,8 @@ namespace orvadw::sim::test {
 
 class RawPort {
  public:
-  explicit RawPort(const std::string& path);
+  // The line is set to `baud` (a termios speed), as a client would set it.
+  explicit RawPort(const std::string& path, int baud = 9600);
   ~RawPort();
   RawPort(const RawPort&) = delete;
   RawPort& operator=(const RawPort&) = delete;

@@ -1,0 +1,44 @@
+#include "link/traffic_tap.h"
+
+#include "base/result_codes.h"
+
+namespace orvadw {
+
+namespace {
+
+std::string hex_bytes(const std::vector<std::uint8_t>& bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(bytes.size() * 3);
+  for (std::uint8_t b : bytes) {
+    out.push_back(' ');
+    out.push_back(kDigits[b >> 4]);
+    out.push_back(kDigits[b & 0x0F]);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string trace_line(const TrafficEvent& event, TrafficEvent::Clock::time_point start) {
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(event.at - start).count();
+  std::string line = std::to_string(ms < 0 ? 0 : ms);
+  switch (event.kind) {
+    case TrafficEvent::Kind::kSent:
+      return line + " >" + hex_bytes(event.bytes);
+    case TrafficEvent::Kind::kReceived:
+      return line + " <" + hex_bytes(event.bytes);
+    case TrafficEvent::Kind::kDiscarded:
+      return line + " !" + hex_bytes(event.bytes);
+    case TrafficEvent::Kind::kVerdict:
+      return line + " = " + std::to_string(event.code) + " " + result_text(event.code) +
+             " (attempt " + std::to_string(event.attempt) + ")";
+    case TrafficEvent::Kind::kModemCommand:
+    case TrafficEvent::Kind::kModemAnswer:
+      break;
+  }
+  return {};
+}
+
+}  // namespace orvadw
