@@ -29,7 +29,8 @@ void print_row(std::ostream& out, const std::vector<std::string>& cells) {
 int run_logger(CliContext& context) {
   std::vector<std::string> args = context.args;
   long long language = kEnglish;
-  if (!take_bounded_option(args, "--language", 1, TextTable::language_count(), language, context.err) ||
+  if (!take_bounded_option(args, "--language", 1, TextTable::language_count(), language,
+                           context.err) ||
       args.size() > 1 || (!args.empty() && args[0].rfind("--", 0) == 0)) {
     return bad_usage(context.err, kUsage);
   }
@@ -38,7 +39,8 @@ int run_logger(CliContext& context) {
 
   LinkSession session;
   IdentificationTexts ids;
-  if (const int status = open_identified(session, context.options, lang, ids, context.err); status != 0) {
+  if (const int status = open_identified(session, context.options, lang, ids, context.err);
+      status != 0) {
     return status;
   }
 
@@ -48,7 +50,7 @@ int run_logger(CliContext& context) {
   LoggerDownload download(table, LoggerDownload::Clock::now());
   JBusMaster& master = session.master();
   PollSignal signal;
-  const PollSpec first = download.request();
+  const PolledRequest first = download.request();
   if (master.start_polling(&signal, session.slave(), first.function, first.address, first.count, 0,
                            first.bytes_per_item, {}) != 0) {
     context.err << "orvadw-cli: polling could not be started\n";
@@ -57,7 +59,8 @@ int run_logger(CliContext& context) {
   LoggerDownload::Step step = LoggerDownload::Step::kRetry;
   int last_failure = 0;
   for (long seen = 0;; ++seen) {
-    if (!signal.wait_beyond(seen, std::chrono::steady_clock::now() + PollSignal::longest_poll(master))) {
+    if (!signal.wait_beyond(seen,
+                            std::chrono::steady_clock::now() + PollSignal::longest_poll(master))) {
       context.err << "orvadw-cli: the poll thread stopped reporting\n";
       master.stop_polling();
       return 1;
@@ -66,8 +69,9 @@ int run_logger(CliContext& context) {
     if (answer.last_result != 0) last_failure = answer.last_result;
     step = download.on_answer(answer.data, LoggerDownload::Clock::now());
     if (step == LoggerDownload::Step::kNext) {
-      const PollSpec next = download.request();
-      master.set_poll_request(session.slave(), next.function, next.address, next.count, {}, next.bytes_per_item);
+      const PolledRequest next = download.request();
+      master.set_poll_request(session.slave(), next.function, next.address, next.count, {},
+                              next.bytes_per_item);
     }
     if (step != LoggerDownload::Step::kNext && step != LoggerDownload::Step::kRetry) break;
     master.resume_polling();
@@ -79,7 +83,8 @@ int run_logger(CliContext& context) {
   print_row(context.out, grid.row(0));
   for (int row : grid.filled_rows()) print_row(context.out, grid.row(row));
   if (step == LoggerDownload::Step::kGaveUp) {
-    context.err << "orvadw-cli: the download was given up after " << table.entry_count() << " entries\n";
+    context.err << "orvadw-cli: the download was given up after " << table.entry_count()
+                << " entries\n";
     return report_result(context.err, last_failure != 0 ? last_failure : 251);
   }
   if (step == LoggerDownload::Step::kUndecodable) {
@@ -87,12 +92,12 @@ int run_logger(CliContext& context) {
     return 1;
   }
   if (path.empty()) return 0;
-  const LoggerTable::SaveResult saved =
-      table.save(path, build_header_text(text_of(window.title_text_id, lang), ids), DateTime::now(), lang);
+  const LoggerTable::SaveResult saved = table.save(
+      path, build_header_text(text_of(window.title_text_id, lang), ids), DateTime::now(), lang);
   for (const std::string& error : saved.errors) context.err << error << "\n";
   if (!saved.created || !saved.errors.empty()) return 1;
-  context.err << "saved " << saved.written << (saved.written == 1 ? " record" : " records") << " to " << path
-              << "\n";
+  context.err << "saved " << saved.written << (saved.written == 1 ? " record" : " records")
+              << " to " << path << "\n";
   return 0;
 }
 

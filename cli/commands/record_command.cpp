@@ -40,14 +40,16 @@ struct RecordOptions {
 bool take_record_options(CliContext& context, RecordOptions& o) {
   std::vector<std::string> args = context.args;
   // The configuration's recording settings unless the command line says.
-  if (context.options.config) o.settings = read_recording_settings(SettingsStore(*context.options.config));
+  if (context.options.config)
+    o.settings = read_recording_settings(SettingsStore(*context.options.config));
   long long period = o.settings.period_seconds;
   long long minutes = o.settings.max_minutes;
   long long language = kEnglish;
   if (!take_bounded_option(args, "--period", 0, 99999, period, context.err) ||
       !take_bounded_option(args, "--max-minutes", 0, 99999, minutes, context.err) ||
       !take_bounded_option(args, "--samples", 1, 100000000, o.samples, context.err) ||
-      !take_bounded_option(args, "--language", 1, TextTable::language_count(), language, context.err)) {
+      !take_bounded_option(args, "--language", 1, TextTable::language_count(), language,
+                           context.err)) {
     return false;
   }
   if (args.size() != 1 || args[0].rfind("--", 0) == 0) return false;
@@ -65,7 +67,8 @@ int run_record(CliContext& context) {
 
   LinkSession session;
   IdentificationTexts ids;
-  if (const int status = open_identified(session, context.options, lang, ids, context.err); status != 0) {
+  if (const int status = open_identified(session, context.options, lang, ids, context.err);
+      status != 0) {
     return status;
   }
 
@@ -74,7 +77,8 @@ int run_record(CliContext& context) {
   MeasurementRecorder recorder(options.settings, lang);
   recorder.press();
   // The view's title when it starts a recording names the window only.
-  if (recorder.start(options.path, build_header_text(text_of(measurement_window(lang).title_text_id, lang), ids),
+  if (recorder.start(options.path,
+                     build_header_text(text_of(measurement_window(lang).title_text_id, lang), ids),
                      DateTime::now()) != 0) {
     context.err << recorder.error_message() << "\n";
     return 1;
@@ -84,9 +88,9 @@ int run_record(CliContext& context) {
   LinkRecovery recovery(master, session.com_number(), context.options.baud_index);
   PollSignal signal;
   StopRequest stop;
-  const PollSpec first = measurement.range_request();
-  if (master.start_polling(&signal, session.slave(), first.function, first.address, first.count, kPollPeriodMs,
-                           first.bytes_per_item, {}) != 0) {
+  const PolledRequest first = measurement.range_request();
+  if (master.start_polling(&signal, session.slave(), first.function, first.address, first.count,
+                           kPollPeriodMs, first.bytes_per_item, {}) != 0) {
     context.err << "orvadw-cli: polling could not be started\n";
     return 1;
   }
@@ -114,11 +118,13 @@ int run_record(CliContext& context) {
     const JBusMaster::PollRequest answer = master.poll_result();
     const MeasurementSession::Answer result = measurement.process(answer.address, answer.data);
     if (result == MeasurementSession::Answer::kRange) {
-      const PollSpec live = measurement.live_request();
-      master.set_poll_request(session.slave(), live.function, live.address, live.count, {}, live.bytes_per_item);
+      const PolledRequest live = measurement.live_request();
+      master.set_poll_request(session.slave(), live.function, live.address, live.count, {},
+                              live.bytes_per_item);
     }
     if (result == MeasurementSession::Answer::kFailed) {
-      if (!line_down) context.err << "orvadw-cli: no answer (" << answer.last_result << "), still trying\n";
+      if (!line_down)
+        context.err << "orvadw-cli: no answer (" << answer.last_result << "), still trying\n";
       line_down = true;
       if (recovery.line_lost(answer.last_result) &&
           std::chrono::steady_clock::now() - last_try >= LinkRecovery::kRetryPeriod) {
@@ -130,13 +136,14 @@ int run_record(CliContext& context) {
       line_down = false;
     }
     if (result != MeasurementSession::Answer::kFailed && measurement.live_seen()) {
-      const MeasurementRecorder::StepResult step = recorder.step(measurement.instrument_clock(), measurement.sample());
+      const MeasurementRecorder::StepResult step =
+          recorder.step(measurement.instrument_clock(), measurement.sample());
       if (step.wrote) {
         const DateTime clock = measurement.instrument_clock();
-        context.out << "sample " << recorder.samples_written() << " " << clock.format_date() << " - "
-                    << clock.format_time() << " " << fields.field(MeasurementSession::kSpeedControl)->value_text() << " "
-                    << fields.field(MeasurementSession::kSpeedControl)->unit_text()
-                    << "\n"
+        context.out << "sample " << recorder.samples_written() << " " << clock.format_date()
+                    << " - " << clock.format_time() << " "
+                    << fields.field(MeasurementSession::kSpeedControl)->value_text() << " "
+                    << fields.field(MeasurementSession::kSpeedControl)->unit_text() << "\n"
                     << std::flush;
       }
       if (step.failed && step.first_failure) context.err << recorder.error_message() << "\n";
@@ -147,7 +154,8 @@ int run_record(CliContext& context) {
   }
   master.stop_polling();
   recorder.stop();
-  context.err << "recorded " << recorder.samples_written() << " samples to " << options.path << "\n";
+  context.err << "recorded " << recorder.samples_written() << " samples to " << options.path
+              << "\n";
   return status;
 }
 

@@ -7,9 +7,12 @@ LoggerDownload::LoggerDownload(LoggerTable& table, Clock::time_point started)
   table_.reset();
 }
 
-PollSpec LoggerDownload::request() const { return {kFunction, entry_index_, kCount, kBytesPerItem}; }
+PolledRequest LoggerDownload::request() const {
+  return {kFunction, entry_index_, kCount, kBytesPerItem};
+}
 
-LoggerDownload::Step LoggerDownload::on_answer(std::span<const std::uint8_t> data, Clock::time_point now) {
+LoggerDownload::Step LoggerDownload::on_answer(std::span<const std::uint8_t> data,
+                                               Clock::time_point now) {
   if (finished_) return Step::kEnded;
   if (data.empty()) {
     if (now - last_good_ >= kGiveUpAfter) {

@@ -12,7 +12,7 @@
 #include <span>
 
 #include "files/logger_table.h"
-#include "params/poll_spec.h"
+#include "params/polled_request.h"
 
 namespace orvadw {
 
@@ -29,7 +29,7 @@ class LoggerDownload {
   LoggerDownload(LoggerTable& table, Clock::time_point started);
 
   // The request for the entry being read.
-  PollSpec request() const;
+  PolledRequest request() const;
   int entry_index() const { return entry_index_; }
   bool finished() const { return finished_; }
 

@@ -15,7 +15,8 @@ constexpr int kBytesPerItem = 2;
 }  // namespace
 
 MeasurementSession::MeasurementSession(ParameterFieldList& fields) : fields_(fields) {
-  parameters_image_.assign(static_cast<std::size_t>(2 * fields_.block_words(block::kParameters)), 0);
+  parameters_image_.assign(static_cast<std::size_t>(2 * fields_.block_words(block::kParameters)),
+                           0);
   live_image_.assign(static_cast<std::size_t>(2 * fields_.block_words(block::kMeasure)), 0);
 }
 
@@ -32,12 +33,13 @@ ChartSeries& MeasurementSession::chart() {
   return *series;
 }
 
-PollSpec MeasurementSession::range_request() const {
+PolledRequest MeasurementSession::range_request() const {
   // From the fields of the parameter block this window reads: the register
   // holding the lowest byte, up to the register holding the last one.
   int lowest = INT_MAX;
   for (int position : fields_.block_fields(block::kParameters)) {
-    lowest = std::min(lowest, fields_.at(static_cast<std::size_t>(position)).descriptor().byte_offset);
+    lowest =
+        std::min(lowest, fields_.at(static_cast<std::size_t>(position)).descriptor().byte_offset);
   }
   if (lowest == INT_MAX) lowest = 0;
   const int first = lowest > 0 ? (lowest - 1) / 2 : 0;
@@ -45,13 +47,14 @@ PollSpec MeasurementSession::range_request() const {
   return {kReadFunction, block::kParameters + first, end - first, kBytesPerItem};
 }
 
-PollSpec MeasurementSession::live_request() const {
+PolledRequest MeasurementSession::live_request() const {
   return {kReadFunction, block::kMeasure, fields_.block_words(block::kMeasure), kBytesPerItem};
 }
 
-MeasurementSession::Answer MeasurementSession::process(int address, std::span<const std::uint8_t> data) {
+MeasurementSession::Answer MeasurementSession::process(int address,
+                                                       std::span<const std::uint8_t> data) {
   if (data.empty()) return Answer::kFailed;
-  const PollSpec range = range_request();
+  const PolledRequest range = range_request();
   if (address == range.address) {
     // Byte k of the result is byte k of the parameter block.
     Image image(static_cast<std::size_t>(2 * (range.address - block::kParameters)), 0);
@@ -73,7 +76,8 @@ MeasurementSession::Answer MeasurementSession::process(int address, std::span<co
 }
 
 void MeasurementSession::take_range() {
-  field(kChartControl).set_chart_range(field(kLowSpeedControl).number(), field(kHighSpeedControl).number());
+  field(kChartControl)
+      .set_chart_range(field(kLowSpeedControl).number(), field(kHighSpeedControl).number());
 }
 
 MeasurementSession::Image MeasurementSession::chart_image() const {

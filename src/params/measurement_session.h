@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/date_time.h"
-#include "params/poll_spec.h"
+#include "params/polled_request.h"
 #include "params/window_table.h"
 
 namespace orvadw {
@@ -42,9 +42,9 @@ class MeasurementSession {
 
   // The first request: the registers of the parameter block that hold the
   // chart's bounds (0x1013, 3 registers), derived from the table.
-  PollSpec range_request() const;
+  PolledRequest range_request() const;
   // Every later request: block 0x100, as many registers as the table reads.
-  PollSpec live_request() const;
+  PolledRequest live_request() const;
 
   enum class Answer {
     kFailed,  // no data, or data that cannot be decoded: nothing changes

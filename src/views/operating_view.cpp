@@ -130,18 +130,21 @@ void OperatingView::set_record_status(const std::string& text) {
   if (ParameterField* field = fields().field(kRecordStatusControl)) field->set_text(text);
 }
 
-bool OperatingView::polling() const { return master() != nullptr && master()->is_polling(); }
+bool OperatingView::polling() const {
+  return master() != nullptr && master()->is_polling();
+}
 
-int OperatingView::start_polling(const PollSpec& r, int period_ms) {
+int OperatingView::start_polling(const PolledRequest& r, int period_ms) {
   if (master() == nullptr) return -1;
-  const int rc = master()->start_polling(notify_.get(), jbus_number(), r.function, r.address, r.count,
-                                         period_ms, r.bytes_per_item, {});
+  const int rc = master()->start_polling(notify_.get(), jbus_number(), r.function, r.address,
+                                         r.count, period_ms, r.bytes_per_item, {});
   if (rc == 0) polled_ = true;
   return rc;
 }
 
-void OperatingView::set_poll_request(const PollSpec& r) {
-  if (master() != nullptr) master()->set_poll_request(jbus_number(), r.function, r.address, r.count, {}, r.bytes_per_item);
+void OperatingView::set_poll_request(const PolledRequest& r) {
+  if (master() != nullptr)
+    master()->set_poll_request(jbus_number(), r.function, r.address, r.count, {}, r.bytes_per_item);
 }
 
 void OperatingView::resume_polling() {

@@ -12,7 +12,7 @@
 
 #include "dialogs/communicating_dialog.h"
 #include "link/jbus_master.h"
-#include "params/poll_spec.h"
+#include "params/polled_request.h"
 
 namespace orvadw {
 
@@ -47,7 +47,8 @@ class OperatingView : public CommunicatingDialog {
 
   // file_path: the file of mode 4 (its folder becomes the last folder).
   OperatingView(int template_id, JBusMaster* master, int file_kind, int start_mode,
-                const std::string& file_path, QWidget* parent, const std::string& configuration_path);
+                const std::string& file_path, QWidget* parent,
+                const std::string& configuration_path);
   ~OperatingView() override;
 
   bool file_mode() const { return file_mode_; }
@@ -79,8 +80,8 @@ class OperatingView : public CommunicatingDialog {
   virtual void on_record_button() {}
   virtual void on_navigation(int /*button*/) {}
 
-  int start_polling(const PollSpec& request, int period_ms);
-  void set_poll_request(const PollSpec& request);
+  int start_polling(const PolledRequest& request, int period_ms);
+  void set_poll_request(const PolledRequest& request);
   void resume_polling();
   void stop_polling();
 

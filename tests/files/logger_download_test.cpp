@@ -31,13 +31,15 @@ Bytes entry(int day, float microseconds, int hour = 10) {
   b[5] = 15;
   std::uint32_t bits = 0;
   std::memcpy(&bits, &microseconds, sizeof bits);
-  for (int i = 0; i < 4; ++i) b[static_cast<std::size_t>(6 + i)] = static_cast<std::uint8_t>(bits >> (24 - 8 * i));
+  for (int i = 0; i < 4; ++i)
+    b[static_cast<std::size_t>(6 + i)] = static_cast<std::uint8_t>(bits >> (24 - 8 * i));
   return b;
 }
 
 class LoggerDownloadTest : public ::testing::Test {
  protected:
-  LoggerDownloadTest() : fields(make_field_list(logger_window(kEnglish), kEnglish)), table(fields) {}
+  LoggerDownloadTest()
+      : fields(make_field_list(logger_window(kEnglish), kEnglish)), table(fields) {}
   ParameterFieldList fields;
   LoggerTable table;
   Clock::time_point t0 = Clock::now();
@@ -49,7 +51,7 @@ TEST_F(LoggerDownloadTest, TwentyRowsAtMostAndTheEntriesBeyondAreNeverAskedFor) 
   // The instrument holds 25 entries.
   Step step = Step::kNext;
   while (step == Step::kNext) {
-    const PollSpec request = download.request();
+    const PolledRequest request = download.request();
     ASSERT_EQ(request.function, 4);
     ASSERT_EQ(request.count, 1);
     ASSERT_EQ(request.bytes_per_item, 16);
@@ -119,7 +121,8 @@ TEST_F(LoggerDownloadTest, SavingWritesTheReceivedBytesAndLoadingShowsTheSameRow
     ASSERT_EQ(download.on_answer(sent.back(), t0), Step::kNext);
   }
   ASSERT_EQ(download.on_answer(Bytes(16, 0), t0), Step::kEnded);
-  const LoggerTable::SaveResult saved = table.save(path, "Logger\n", DateTime(2024, 5, 1, 8, 0, 0), kEnglish);
+  const LoggerTable::SaveResult saved =
+      table.save(path, "Logger\n", DateTime(2024, 5, 1, 8, 0, 0), kEnglish);
   ASSERT_TRUE(saved.created);
   EXPECT_TRUE(saved.errors.empty());
   EXPECT_EQ(saved.written, 7);
@@ -130,18 +133,22 @@ TEST_F(LoggerDownloadTest, SavingWritesTheReceivedBytesAndLoadingShowsTheSameRow
   for (int i = 0; i < 7; ++i) {
     Bytes record;
     ASSERT_EQ(file.read_record(i, record), 0);
-    EXPECT_EQ(record, Bytes(sent[static_cast<std::size_t>(i)].begin(), sent[static_cast<std::size_t>(i)].begin() + 10))
+    EXPECT_EQ(record, Bytes(sent[static_cast<std::size_t>(i)].begin(),
+                            sent[static_cast<std::size_t>(i)].begin() + 10))
         << "record " << i << " is the entry as received";
   }
 
   ParameterFieldList other = make_field_list(logger_window(kEnglish), kEnglish);
   LoggerTable loaded(other);
-  EXPECT_EQ(loaded.load(file.record_count(), [&](int i, Bytes& out) { return file.read_record(i, out); }), 7);
+  EXPECT_EQ(
+      loaded.load(file.record_count(), [&](int i, Bytes& out) { return file.read_record(i, out); }),
+      7);
   for (int r = 0; r <= 7; ++r) EXPECT_EQ(loaded.grid().row(r), table.grid().row(r)) << "row " << r;
   EXPECT_EQ(loaded.grid().cell(8, 0), "");
   EXPECT_EQ(loaded.entry_bytes(3), table.entry_bytes(3)) << "a loaded table saves its loaded bytes";
 
-  const LoggerTable::SaveResult refused = table.save(dir.file("none/x.log"), "", DateTime(), kEnglish);
+  const LoggerTable::SaveResult refused =
+      table.save(dir.file("none/x.log"), "", DateTime(), kEnglish);
   EXPECT_FALSE(refused.created);
   ASSERT_EQ(refused.errors.size(), 1u);
 }

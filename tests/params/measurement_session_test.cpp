@@ -13,9 +13,10 @@ namespace {
 
 class MeasurementSessionTest : public ::testing::Test {
  protected:
-  MeasurementSessionTest() : fields(make_field_list(measurement_window(kEnglish), kEnglish)), session(fields) {}
+  MeasurementSessionTest()
+      : fields(make_field_list(measurement_window(kEnglish), kEnglish)), session(fields) {}
 
-  std::vector<std::uint8_t> answer(const PollSpec& request) {
+  std::vector<std::uint8_t> answer(const PolledRequest& request) {
     return instrument.registers(request.address, request.count);
   }
   std::string text(int control) { return fields.field(control)->value_text(); }
@@ -26,25 +27,28 @@ class MeasurementSessionTest : public ::testing::Test {
 };
 
 TEST_F(MeasurementSessionTest, TheFirstAnswerIsTheChartRangeThenLiveValuesFeedTheChart) {
-  const PollSpec range = session.range_request();
-  EXPECT_EQ(range, (PollSpec{3, 0x1013, 3, 2})) << "from the table: registers 0x1013 to 0x1015";
-  EXPECT_EQ(session.live_request(), (PollSpec{3, 0x100, 24, 2}));
+  const PolledRequest range = session.range_request();
+  EXPECT_EQ(range, (PolledRequest{3, 0x1013, 3, 2}))
+      << "from the table: registers 0x1013 to 0x1015";
+  EXPECT_EQ(session.live_request(), (PolledRequest{3, 0x100, 24, 2}));
 
   ASSERT_EQ(session.process(range.address, answer(range)), MeasurementSession::Answer::kRange);
   ChartSeries& chart = session.chart();
   EXPECT_DOUBLE_EQ(chart.minimum(), 850.0) << "C 4mA of the instrument";
   EXPECT_DOUBLE_EQ(chart.maximum(), 1560.0);
-  EXPECT_EQ(chart.points().back(), ChartSeries::kNoValue) << "the live values come from the second answer";
+  EXPECT_EQ(chart.points().back(), ChartSeries::kNoValue)
+      << "the live values come from the second answer";
   std::vector<std::uint8_t> expected(38, 0);
   const auto bounds = instrument.registers(0x1013, 3);
   expected.insert(expected.end(), bounds.begin(), bounds.end());
   EXPECT_EQ(session.parameters_image(), expected);
 
-  const PollSpec live = session.live_request();
+  const PolledRequest live = session.live_request();
   const std::vector<std::uint8_t> data = answer(live);
   ASSERT_EQ(session.process(live.address, data), MeasurementSession::Answer::kLive);
   EXPECT_EQ(session.live_image(), data) << "the sample keeps the bytes as received";
-  EXPECT_NEAR(chart.points().back(), fields.field(MeasurementSession::kSpeedControl)->number(), 0.05);
+  EXPECT_NEAR(chart.points().back(), fields.field(MeasurementSession::kSpeedControl)->number(),
+              0.05);
   EXPECT_EQ(text(1075), "No Fault") << "status 0x02: only bit 0 is the fault";
   const MeasurementSession::Sample sample = session.sample();
   EXPECT_EQ(sample[2].size(), 800u);
@@ -58,7 +62,7 @@ TEST_F(MeasurementSessionTest, TheFirstAnswerIsTheChartRangeThenLiveValuesFeedTh
 }
 
 TEST_F(MeasurementSessionTest, FaultBitAndTheLastSphereFollowTheInstrument) {
-  const PollSpec live = session.live_request();
+  const PolledRequest live = session.live_request();
   std::vector<std::uint8_t> data = answer(live);
   data[5] = 0x01;
   session.process(live.address, data);
@@ -76,7 +80,7 @@ TEST_F(MeasurementSessionTest, FaultBitAndTheLastSphereFollowTheInstrument) {
 }
 
 TEST_F(MeasurementSessionTest, AReplayedSampleRestoresValuesChartAndRange) {
-  const PollSpec range = session.range_request();
+  const PolledRequest range = session.range_request();
   session.process(range.address, answer(range));
   for (int i = 0; i < 5; ++i) {
     instrument.advance(std::chrono::milliseconds(1000));

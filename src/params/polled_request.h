@@ -3,13 +3,13 @@
 // bytes per item, as JBusMaster::start_polling and set_poll_request take them.
 namespace orvadw {
 
-struct PollSpec {
+struct PolledRequest {
   int function = 3;
   int address = 0;
   int count = 0;
   int bytes_per_item = 2;
 
-  bool operator==(const PollSpec& other) const = default;
+  bool operator==(const PolledRequest& other) const = default;
 };
 
 }  // namespace orvadw
