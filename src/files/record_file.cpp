@@ -64,6 +64,31 @@ int RecordFile::create(const std::string& path) {
   return 0;
 }
 
+int RecordFile::create_replacement(const std::string& path) {
+  close();
+  if (replacement_.open(path) != 0) {
+    error_number_ = replacement_.error_number();
+    return -1;
+  }
+  fd_ = replacement_.fd();
+  writable_ = true;
+  path_ = path;
+  error_number_ = 0;
+  return 0;
+}
+
+int RecordFile::commit() {
+  if (!replacement_.is_open()) {
+    error_number_ = EBADF;
+    return -1;
+  }
+  fd_ = -1;
+  const int rc = replacement_.commit();
+  error_number_ = rc == 0 ? 0 : replacement_.error_number();
+  close();
+  return rc;
+}
+
 int RecordFile::open(const std::string& path, bool writable) {
   close();
   // Non-blocking so that a named pipe given as a file cannot hang the open.
@@ -92,7 +117,11 @@ int RecordFile::open(const std::string& path, bool writable) {
 }
 
 void RecordFile::close() {
-  if (fd_ >= 0) ::close(fd_);
+  if (replacement_.is_open()) {
+    replacement_.discard();
+  } else if (fd_ >= 0) {
+    ::close(fd_);
+  }
   fd_ = -1;
   writable_ = false;
   path_.clear();
