@@ -3,8 +3,10 @@
 //   key = value text[ unit]
 // The key is the label in the list's language, or "c<control id>" for a
 // field without a label; a key that occurs again in the same table gets
-// " #2", " #3" in table order. Reading the form back sets the fields through
-// the same setters as a person typing, so limits apply as they would there.
+// " #2", " #3" in table order. A value's control characters and backslashes
+// are escaped (form_value_escape.h) so that each value keeps to its line.
+// Reading the form back sets the fields through the same setters as a person
+// typing, so limits apply as they would there.
 #include <string>
 #include <vector>
 
