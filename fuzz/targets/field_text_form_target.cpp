@@ -8,6 +8,7 @@
 #include "fuzz/support/fuzz_check.h"
 #include "fuzz/support/fuzz_input.h"
 #include "params/field_text_form.h"
+#include "params/value_codec.h"
 #include "params/window_table.h"
 
 namespace orvadw::fuzz {
@@ -40,10 +41,15 @@ bool has_repeated_item_texts(const ParameterFieldList& list, int block) {
   return false;
 }
 
-// A date field shows its table's text until something is read into it: that
-// "nothing read" state has no date text a form could give back.
+// A date the form cannot say: the table's text shown until something is
+// read, or bytes that are no date (shown as the fallback 1980-01-01 and kept
+// as they came, so a transfer sends back what the instrument had).
 bool unread_date(const ParameterField& field) {
-  return field.is_date() && field.value_text() == field.descriptor().initial_text;
+  if (!field.is_date()) return false;
+  if (field.value_text() == field.descriptor().initial_text) return true;
+  const std::uint32_t type = field.descriptor().value_type;
+  return ValueCodec::raw_from_date(type, ValueCodec::date_from_raw(type, field.raw_date())) !=
+         field.raw_date();
 }
 
 // The printed lines without those of unread dates.

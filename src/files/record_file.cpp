@@ -373,9 +373,16 @@ int RecordFile::read_record(int index, std::vector<std::uint8_t>& bytes) {
   if (fd_ < 0 || current_index_ < kAtFirstMarker) return -1;
   if (index < 0 || index >= record_count_) return -1;
   std::int64_t offset = 0;
-  if (!locate(index, offset)) return -1;
   std::int32_t n = 0;
-  if (!check_record_at(offset, index, n)) return -1;
+  if (!locate(index, offset) || !check_record_at(offset, index, n)) {
+    // In a damaged file a marker learnt walking one way can disagree with
+    // the other way (junk between records): walk again from each end.
+    const auto at = static_cast<std::size_t>(index);
+    const bool found = walk_backward(static_cast<std::size_t>(record_count_), at) ||
+                       walk_forward(0, at);
+    if (!found || !check_record_at(markers_[at], index, n)) return -1;
+    offset = markers_[at];
+  }
   std::vector<std::uint8_t> data(static_cast<std::size_t>(n));
   if (n > 0 && !read_exact(offset + 8, data.data(), data.size())) return -1;
   bytes = std::move(data);
