@@ -3,6 +3,8 @@
 // always encodes to its own size, and the form the program prints of the
 // result reads back to the same register bytes.
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <set>
 
 #include "fuzz/fuzz_targets.h"
@@ -45,8 +47,15 @@ bool has_repeated_item_texts(const ParameterFieldList& list, int block) {
 // A date the form cannot say: the table's text shown until something is
 // read, or bytes that are no date (shown as the fallback 1980-01-01 and kept
 // as they came, so a transfer sends back what the instrument had).
-// Likewise a list value outside its list, which shows as no item at all.
+// Likewise a list value outside its list, which shows as no item at all,
+// and a number that is not finite (a float register holding NaN), which
+// shows as printf writes it and types as 0.
 bool unsayable(const ParameterField& field) {
+  const std::string& text = field.value_text();
+  if (!field.is_choice() && !field.is_list_display() && !field.is_date() &&
+      !std::isfinite(std::strtod(text.c_str(), nullptr))) {
+    return true;
+  }
   if (field.is_choice() || field.is_list_display()) {
     const auto& items = field.items().items();
     return std::none_of(items.begin(), items.end(),
