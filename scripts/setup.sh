@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what OrvadW needs to build, test and run on Debian 12, and the
-# locales that the date and number tests switch to. Safe to run again.
+# locales that the date and number tests switch to, and the tools that check
+# the Debian package (desktop-file-utils, appstream, dpkg-dev). Safe to run again.
 set -euo pipefail
 
 packages=(qt6-base-dev qt6-base-dev-tools libgtest-dev libgmock-dev cmake ninja-build g++
           xvfb xauth x11-apps imagemagick poppler-utils fonts-dejavu-core fonts-liberation2
-          libmodbus-dev locales ccache qt6-translations-l10n)
+          libmodbus-dev locales ccache qt6-translations-l10n
+          desktop-file-utils appstream dpkg-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,7 +2,8 @@
 // from the instrument and writes the data file that window's own save
 // writes: the identification header first (refused when the firmware does
 // not belong to this program), then one record per block of the window's
-// file sequence, the first with mode 1 and the others with mode 8.
+// file sequence, written as one file that replaces any file there only once
+// it is complete.
 #include <ostream>
 #include <string>
 #include <vector>
@@ -56,16 +57,17 @@ int run_save(CliContext& context) {
       IdentificationTexts{header_text(header, kSerialWeek), header_text(header, kSerialYear),
                           header_text(header, kSerialNumber), header_text(header, kSoftwareVersion),
                           header_text(header, kSoftwareText)});
-  int saved = 0;
+  std::vector<Bytes> records;
   for (int block : window.file_sequence) {
-    const Bytes image =
-        blocks.received().received(block)
-            ? Bytes(blocks.received().image(block).begin(), blocks.received().image(block).end())
-            : fields.register_image(block);
-    const int mode = saved == 0 ? RecordFileSession::kNewFileMode : RecordFileSession::kAppendMode;
-    if (files.save_record(path, image, mode) != 0) return 1;
-    ++saved;
+    records.push_back(blocks.received().received(block)
+                          ? Bytes(blocks.received().image(block).begin(),
+                                  blocks.received().image(block).end())
+                          : fields.register_image(block));
   }
+  // One write of the whole file: a file already there is replaced only once
+  // the new one is complete.
+  if (files.save_records(path, records) != 0) return 1;
+  const std::size_t saved = records.size();
   context.out << "saved " << saved << (saved == 1 ? " record" : " records") << " to " << path
               << "\n";
   return 0;

@@ -170,10 +170,13 @@ DateTime::DateTime(int year, int month, int day, int hour, int minute, int secon
     year += 1900;
   }
   bool valid = false;
-  // Negative and five-digit years are garbage, not dates to normalise.
-  std::int64_t t = (year >= 0 && year <= 9999)
-                       ? local_seconds(year, month, day, hour, minute, second, &valid)
-                       : 0;
+  // Negative and five-digit years are garbage, not dates to normalise; a
+  // field out of its range would be normalised away and so refused anyway,
+  // and is refused before it can overflow the calendar's arithmetic.
+  const bool in_range = year >= 0 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+                        day <= 31 && hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 &&
+                        second >= 0 && second <= 59;
+  std::int64_t t = in_range ? local_seconds(year, month, day, hour, minute, second, &valid) : 0;
   seconds_ = valid ? t : epoch_1980();
 }
 

@@ -5,11 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <mutex>
 
 #include "base/ascii_case.h"
+#include "base/replacement_file.h"
 
 namespace orvadw {
 
@@ -213,60 +213,6 @@ bool has_line_break(std::string_view s) {
   return s.find('\n') != std::string_view::npos || s.find('\r') != std::string_view::npos;
 }
 
-// Where the file really lives: a symbolic link keeps pointing at the file we
-// rewrite instead of being replaced by a plain file.
-std::string resolve_target(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
-  }
-  return path;
-}
-
-bool write_all(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// Replaces the file whole: a temporary file beside it, flushed, given the old
-// file's mode, then renamed over it. A crash leaves the old or the new file,
-// never half of one.
-int replace_file(const std::string& target, std::string_view content) {
-  struct stat old {};
-  bool existed = ::stat(target.c_str(), &old) == 0;
-  if (existed && !S_ISREG(old.st_mode)) return -1;
-
-  std::string tmpl = target + ".XXXXXX";
-  int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return -1;
-  mode_t mode = 0;
-  if (existed) {
-    mode = old.st_mode & 07777;
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  bool ok = ::fchmod(fd, mode) == 0;
-  if (ok && existed && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
-    // Best effort: only a privileged user can give the file back its owner.
-    [[maybe_unused]] int ignored = ::fchown(fd, old.st_uid, old.st_gid);
-  }
-  ok = ok && write_all(fd, content) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok && ::rename(tmpl.c_str(), target.c_str()) == 0) return 0;
-  ::unlink(tmpl.c_str());
-  return -1;
-}
-
 }  // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
@@ -350,9 +296,8 @@ int IniFile::write_texts(std::string_view section,
   }
 
   std::lock_guard<std::mutex> lock(write_mutex());
-  std::string target = resolve_target(path_);
   std::string content;
-  ReadStatus status = read_file(target, content);
+  ReadStatus status = read_file(path_, content);
   if (status == ReadStatus::kFailed) return -1;  // never overwrite what we could not read
 
   std::vector<Line> lines = split_lines(content);
@@ -366,7 +311,8 @@ int IniFile::write_texts(std::string_view section,
     out += line.text;
     out += line.ending;
   }
-  return replace_file(target, out);
+  // Replaced whole: a crash leaves the old file or the new one, never half.
+  return replace_file_contents(path_, out);
 }
 
 std::vector<std::pair<std::string, std::string>> IniFile::entries(std::string_view section) const {

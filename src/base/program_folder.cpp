@@ -56,7 +56,10 @@ std::string resolve_program_folder(const std::string& orvadw_home, const std::st
   std::size_t slash = executable.rfind('/');
   if (slash != std::string::npos) {
     std::string folder = executable.substr(0, slash + 1);
-    if (is_writable_folder(folder)) return folder;
+    // An installed program never keeps its files among the system's
+    // programs, even for a user (root) who could write there.
+    const bool installed = folder.rfind("/usr/", 0) == 0;
+    if (!installed && is_writable_folder(folder)) return folder;
   }
   // A relative XDG_DATA_HOME is invalid and ignored, as the base directory
   // rules say.

@@ -1,8 +1,8 @@
 #pragma once
 // Where the program keeps last.cfg, the default configuration, the logo and
 // the Data folder: ORVADW_HOME when set; else the executable's folder when it
-// is writable; else $XDG_DATA_HOME/orvadw/ (~/.local/share/orvadw/). Paths
-// end with "/".
+// is writable and not an installed one (under /usr/); else
+// $XDG_DATA_HOME/orvadw/ (~/.local/share/orvadw/). Paths end with "/".
 #include <string>
 
 namespace orvadw {

@@ -494,6 +494,11 @@ int CommunicatingDialog::save_record(std::string& path, std::span<const std::uin
   return session_.save_record(path, bytes, mode);
 }
 
+int CommunicatingDialog::save_records(std::string& path,
+                                      std::span<const std::vector<std::uint8_t>> records) {
+  return session_.save_records(path, records);
+}
+
 int CommunicatingDialog::open_for_reading(std::string& path, int& count, std::string& header_text) {
   return session_.open_for_reading(path, count, header_text);
 }

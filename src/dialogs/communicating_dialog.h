@@ -143,6 +143,9 @@ class CommunicatingDialog : public DialogRoot {
   // Mode 8 appends to the file at path; any other mode starts a new file
   // (the save dialog first when path is empty; the chosen path comes back).
   int save_record(std::string& path, std::span<const std::uint8_t> bytes, int mode);
+  // A whole file in one go (a window's record list, a logger's pages): an
+  // existing file is replaced only once the new one is complete.
+  int save_records(std::string& path, std::span<const std::vector<std::uint8_t>> records);
   int open_for_reading(std::string& path, int& count, std::string& header_text);
   // Loads record index into the fields of block (through store_answer). The
   // record must hold register_count registers (-1: the block's own length).

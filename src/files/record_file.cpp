@@ -64,6 +64,31 @@ int RecordFile::create(const std::string& path) {
   return 0;
 }
 
+int RecordFile::create_replacement(const std::string& path) {
+  close();
+  if (replacement_.open(path) != 0) {
+    error_number_ = replacement_.error_number();
+    return -1;
+  }
+  fd_ = replacement_.fd();
+  writable_ = true;
+  path_ = path;
+  error_number_ = 0;
+  return 0;
+}
+
+int RecordFile::commit() {
+  if (!replacement_.is_open()) {
+    error_number_ = EBADF;
+    return -1;
+  }
+  fd_ = -1;
+  const int rc = replacement_.commit();
+  error_number_ = rc == 0 ? 0 : replacement_.error_number();
+  close();
+  return rc;
+}
+
 int RecordFile::open(const std::string& path, bool writable) {
   close();
   // Non-blocking so that a named pipe given as a file cannot hang the open.
@@ -92,7 +117,11 @@ int RecordFile::open(const std::string& path, bool writable) {
 }
 
 void RecordFile::close() {
-  if (fd_ >= 0) ::close(fd_);
+  if (replacement_.is_open()) {
+    replacement_.discard();
+  } else if (fd_ >= 0) {
+    ::close(fd_);
+  }
   fd_ = -1;
   writable_ = false;
   path_.clear();
@@ -344,9 +373,16 @@ int RecordFile::read_record(int index, std::vector<std::uint8_t>& bytes) {
   if (fd_ < 0 || current_index_ < kAtFirstMarker) return -1;
   if (index < 0 || index >= record_count_) return -1;
   std::int64_t offset = 0;
-  if (!locate(index, offset)) return -1;
   std::int32_t n = 0;
-  if (!check_record_at(offset, index, n)) return -1;
+  if (!locate(index, offset) || !check_record_at(offset, index, n)) {
+    // In a damaged file a marker learnt walking one way can disagree with
+    // the other way (junk between records): walk again from each end.
+    const auto at = static_cast<std::size_t>(index);
+    const bool found = walk_backward(static_cast<std::size_t>(record_count_), at) ||
+                       walk_forward(0, at);
+    if (!found || !check_record_at(markers_[at], index, n)) return -1;
+    offset = markers_[at];
+  }
   std::vector<std::uint8_t> data(static_cast<std::size_t>(n));
   if (n > 0 && !read_exact(offset + 8, data.data(), data.size())) return -1;
   bytes = std::move(data);

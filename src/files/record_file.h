@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/date_time.h"
+#include "base/replacement_file.h"
 
 namespace orvadw {
 
@@ -43,6 +44,14 @@ class RecordFile {
   // Creates (or truncates) the file for reading and writing. 0 or -1 with
   // error_number() set.
   int create(const std::string& path);
+  // Starts a new file that takes path's place only at commit(): until then
+  // the file at path (if any) is left as it was, and close() without
+  // commit() throws the new one away. 0 or -1 with error_number() set.
+  int create_replacement(const std::string& path);
+  // Puts the file started by create_replacement() in place of the old one,
+  // flushed to disk, and closes it. 0, or -1 with error_number() set (the old
+  // file is then still there, untouched).
+  int commit();
   // Opens an existing file, read-only or for reading and appending. 0 or -1
   // with error_number() set. Read-only access never modifies the file.
   int open(const std::string& path, bool writable);
@@ -108,7 +117,8 @@ class RecordFile {
   bool walk_backward(std::size_t from, std::size_t to);
   void reset_state();
 
-  int fd_ = -1;
+  int fd_ = -1;  // owned by replacement_ while a replacement is being written
+  ReplacementFile replacement_;
   bool writable_ = false;
   std::string path_;
   int error_number_ = 0;

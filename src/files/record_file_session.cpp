@@ -40,15 +40,17 @@ void RecordFileSession::show_read_error() {
 void RecordFileSession::close_file() { file_.close(); }
 
 int RecordFileSession::write_new_file(const std::string& path,
-                                      std::span<const std::uint8_t> bytes) {
+                                      std::span<const std::vector<std::uint8_t>> records) {
   close_file();
-  if (file_.create(path) != 0) {
+  // The old file stays whole until the new one is complete on disk.
+  if (file_.create_replacement(path) != 0) {
     show_file_error(file_.error_number());
     return -1;
   }
   const DateTime now = hooks_.now ? hooks_.now() : DateTime::now();
   int rc = file_.create_header(cp1252_from_utf8(header_text_), now);
-  if (rc == 0) rc = file_.append(bytes);
+  for (std::size_t i = 0; rc == 0 && i < records.size(); ++i) rc = file_.append(records[i]);
+  if (rc == 0) rc = file_.commit();
   // A full disk or a vanished folder must not pass for a saved file.
   if (rc != 0 && file_.error_number() != 0) show_file_error(file_.error_number());
   close_file();
@@ -87,15 +89,19 @@ int RecordFileSession::save_record(std::string& path, std::span<const std::uint8
     if (path.empty()) return -1;
     return append_to_file(path, bytes);
   }
-  if (path.empty()) {
-    if (!hooks_.choose_save_path) return -1;
-    std::optional<std::string> chosen = hooks_.choose_save_path();
-    if (!chosen || chosen->empty()) return -1;
-    if (write_new_file(*chosen, bytes) != 0) return -1;
-    path = *chosen;
-    return 0;
-  }
-  return write_new_file(path, bytes);
+  const std::vector<std::uint8_t> record(bytes.begin(), bytes.end());
+  return save_records(path, std::span(&record, 1));
+}
+
+int RecordFileSession::save_records(std::string& path,
+                                    std::span<const std::vector<std::uint8_t>> records) {
+  if (!path.empty()) return write_new_file(path, records);
+  if (!hooks_.choose_save_path) return -1;
+  std::optional<std::string> chosen = hooks_.choose_save_path();
+  if (!chosen || chosen->empty()) return -1;
+  if (write_new_file(*chosen, records) != 0) return -1;
+  path = *chosen;
+  return 0;
 }
 
 int RecordFileSession::read_open_header() {

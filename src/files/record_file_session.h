@@ -61,6 +61,13 @@ class RecordFileSession {
   // written back). Every save closes the file. 0 or -1.
   int save_record(std::string& path, std::span<const std::uint8_t> bytes, int mode);
 
+  // A new file with the header and every record, written in one go (the
+  // save dialog first when path is empty; the chosen path is written back).
+  // A file already at the path is replaced only once the new one is whole
+  // on disk, so a failure or a crash on the way leaves it as it was. With no
+  // records it gives the bare file a recording appends to. 0 or -1.
+  int save_records(std::string& path, std::span<const std::vector<std::uint8_t>> records);
+
   // Opens a file for record reading (the open dialog when path is empty) and
   // gives its record count and header text. The file stays open. 0 or -1.
   int open_for_reading(std::string& path, int& count, std::string& header_text);
@@ -91,7 +98,8 @@ class RecordFileSession {
   // The file's system error when it has one, else the file is not one of
   // ours (cut or garbled).
   void show_read_error();
-  int write_new_file(const std::string& path, std::span<const std::uint8_t> bytes);
+  int write_new_file(const std::string& path,
+                     std::span<const std::vector<std::uint8_t>> records);
   int append_to_file(const std::string& path, std::span<const std::uint8_t> bytes);
   int read_open_header();
   // The identification steps of read_identification on the header last read.

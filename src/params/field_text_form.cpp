@@ -5,6 +5,7 @@
 
 #include "base/c_locale.h"
 #include "base/text_table.h"
+#include "params/form_value_escape.h"
 #include "params/value_format.h"
 
 namespace orvadw {
@@ -77,7 +78,8 @@ std::vector<std::string> FieldTextForm::lines(const ParameterFieldList& list, in
   std::vector<std::string> out;
   for (int position : list.block_fields(block)) {
     const ParameterField& f = list.at(static_cast<std::size_t>(position));
-    std::string line = all_keys[static_cast<std::size_t>(position)] + " = " + value_text(f);
+    std::string line =
+        all_keys[static_cast<std::size_t>(position)] + " = " + escape_form_value(value_text(f));
     std::string unit = unit_of(f, list.language());
     if (!unit.empty()) line += " " + unit;
     out.push_back(line);
@@ -140,7 +142,7 @@ int FieldTextForm::apply(ParameterFieldList& list, int block, const std::vector<
         value.compare(value.size() - unit.size() - 1, unit.size() + 1, " " + unit) == 0) {
       value.erase(value.size() - unit.size() - 1);
     }
-    if (set_from_text(field, value) != 0) {
+    if (set_from_text(field, unescape_form_value(value)) != 0) {
       error.reason = "\"" + value + "\" is not a value of \"" + key + "\"";
       return -1;
     }

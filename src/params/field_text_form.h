@@ -5,7 +5,9 @@
 // field without a label; a key that occurs again in the same table gets
 // " #2", " #3" in table order. A choice whose list holds the same text more
 // than once (two models read alike in English) shows the later ones with
-// " #2", " #3" in list order, so that every value reads back as itself.
+// " #2", " #3" in list order, so that every value reads back as itself. A
+// value's control characters and backslashes are escaped
+// (form_value_escape.h) so that each value keeps to its line.
 // Reading the form back sets the fields through the same setters as a
 // person typing, so limits apply as they would there.
 #include <string>

@@ -65,6 +65,11 @@ TEST_F(ProgramFolderTest, OrvadwHomeThenWritableExecutableFolderThenXdgDataHome)
   EXPECT_EQ(resolve_program_folder("", dir_ + "/gone/orvadw", "", "/home/u/"),
             "/home/u/.local/share/orvadw/");
   EXPECT_EQ(resolve_program_folder("", "", "relative/xdg", "/home/u"), "/home/u/.local/share/orvadw/");
+  // Installed under /usr: the user's folder, even when /usr/bin is writable
+  // (as it is for root).
+  EXPECT_EQ(resolve_program_folder("", "/usr/bin/orvadw", "/xdg", "/home/u/"), "/xdg/orvadw/");
+  EXPECT_EQ(resolve_program_folder("", "/usr/local/bin/orvadw", "", "/root/"),
+            "/root/.local/share/orvadw/");
 }
 
 TEST_F(ProgramFolderTest, ExecutablePathAndFolderHelpers) {

@@ -184,3 +184,29 @@ TEST(ShowEncode, BadInputIsRefusedWithAReason) {
 
 }  // namespace
 }  // namespace orvadw::cli
+
+namespace orvadw::cli {
+namespace {
+
+TEST(ShowEncode, ControlCharactersInAnInstrumentTextKeepToTheirLine) {
+  // "Line 1" (16 bytes at 46 of the parameter block) as an instrument may
+  // hold it: a line feed, a backslash, a control byte.
+  ParameterFieldList defaults = make_field_list(settings_window(kEnglish), kEnglish);
+  Bytes block = defaults.encode(block::kParameters);
+  const std::string text = "A\nB\\C\x01";
+  std::copy(text.begin(), text.end(), block.begin() + 46);
+  CliRun shown = capture_cli({"show", "--window", "settings", "--block", "0x1000", test::hex(block)});
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  EXPECT_NE(shown.out.find("\nLine 1 = A\\x0AB\\\\C\\x01\nLine 2 = "), std::string::npos) << shown.out;
+
+  CliRun encoded = capture_cli({"encode", "--window", "settings", "--block", "0x1000"}, shown.out);
+  ASSERT_EQ(encoded.status, 0) << encoded.err;
+  EXPECT_EQ(encoded.out.substr(46 * 3, 6 * 3 - 1), "41 0A 42 5C 43 01");
+  // A backslash typed on its own stays a backslash.
+  encoded = capture_cli({"encode", "--window", "settings", "--block", "0x1000"}, "Line 1 = C:\\x\\q\n");
+  ASSERT_EQ(encoded.status, 0) << encoded.err;
+  EXPECT_EQ(encoded.out.substr(46 * 3, 6 * 3 - 1), "43 3A 5C 78 5C 71");
+}
+
+}  // namespace
+}  // namespace orvadw::cli

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <cerrno>
 #include <cstring>
 
 #include "files/file_error.h"
 #include "record_file_test_support.h"
+#include "tests/support/file_size_limit.h"
 
 namespace orvadw {
 namespace {
@@ -91,6 +94,60 @@ TEST_F(RecordFileSessionTest, NewFileThenAppendsMakeOneMultiRecordFile) {
                                        .record({0xAA, 0xBB}, 2)
                                        .record({}, 3)
                                        .bytes());
+}
+
+TEST_F(RecordFileSessionTest, SavingOverAFileReplacesItOnlyOnceTheNewOneIsWhole) {
+  const std::string path = settings_file("over.eta", {{1, 2, 3, 4}, {5, 6}});
+  const Bytes old_bytes = read_file_bytes(path);
+  std::vector<Bytes> many;
+  for (int i = 0; i < 40; ++i) many.push_back(test::pattern_record(i, 200));
+
+  // The disk fills up half-way through the new file: the save reports the
+  // system's reason and the old file is still there, byte for byte.
+  const std::string expected_message =
+      std::string("Couldn't open source file : ") + std::strerror(EFBIG);
+  const test::ChildEnd failed = test::run_with_file_size_limit(
+      static_cast<off_t>(old_bytes.size()) + 1000, test::AtFileSizeLimit::kWriteFails, [&] {
+        std::string p = path;
+        const int rc = session.save_records(p, many);
+        return rc == -1 && shown.size() == 1 && shown[0].message == expected_message ? 0 : 1;
+      });
+  EXPECT_EQ(failed.exit_code, 0);
+  EXPECT_EQ(read_file_bytes(path), old_bytes);
+
+  // The program is killed in the middle of the save.
+  const test::ChildEnd killed = test::run_with_file_size_limit(
+      static_cast<off_t>(old_bytes.size()) + 1000, test::AtFileSizeLimit::kProcessDies, [&] {
+        std::string p = path;
+        session.save_records(p, many);
+        return 0;
+      });
+  EXPECT_EQ(killed.signal, SIGXFSZ);
+  EXPECT_EQ(read_file_bytes(path), old_bytes);
+  int count = 0;
+  std::string text;
+  std::string p = path;
+  ASSERT_EQ(session.open_for_reading(p, count, text), 0);
+  EXPECT_EQ(count, 2);
+  session.close_file();
+
+  // With room, every record lands in one new file, in order.
+  ASSERT_EQ(session.save_records(p, many), 0);
+  ASSERT_EQ(session.open_for_reading(p, count, text), 0);
+  ASSERT_EQ(count, 40);
+  for (int i = 0; i < count; ++i) {
+    Bytes record;
+    ASSERT_EQ(session.load_record(p, i, 100, record), 0);
+    EXPECT_EQ(record, test::pattern_record(i, 200)) << i;
+  }
+  session.close_file();
+
+  // No records: the bare file a recording then appends to.
+  ASSERT_EQ(session.save_records(p, std::vector<Bytes>{}), 0);
+  ASSERT_EQ(session.save_record(p, Bytes{9, 9}, 8), 0);
+  ASSERT_EQ(session.open_for_reading(p, count, text), 0);
+  EXPECT_EQ(count, 1);
+  EXPECT_TRUE(shown.empty());
 }
 
 TEST_F(RecordFileSessionTest, SilentFailuresAndFileErrors) {
