@@ -270,24 +270,6 @@ TEST_F(SaveLoadTest, EscShowsBothTablesAsReceivedAndLoadShowsTheSameFromTheFile)
   ASSERT_EQ(loaded.status, 0) << loaded.err;
   EXPECT_EQ(loaded.out, read.out);
 
-  // Erased tables (all 0xFF): ten rows each, nothing read beyond them.
-  instrument_->set_registers(0xB00, Bytes(124, 0xFF));
-  const Run erased = cli({"esc", "--language", "1"});
-  ASSERT_EQ(erased.status, 0) << erased.err;
-  const std::vector<std::string> lines = lines_of(erased.out);
-  ASSERT_EQ(lines.size(), 3u + 2 * 12);
-  EXPECT_EQ(lines[3], "Inverse");
-  EXPECT_EQ(lines[14].substr(0, 7), "10\t255\t");
-  EXPECT_EQ(lines[15], "Normal");
-
-  // A file cut inside its table record: refused, nothing printed.
-  const std::string cut = path("cut.esc");
-  const std::string whole = test::read_file(file);
-  ASSERT_TRUE(test::write_file(cut, whole.substr(0, whole.size() - 40)));
-  const Run refused = capture_cli({"load", "--window", "esc", cut});
-  EXPECT_NE(refused.status, 0);
-  EXPECT_NE(refused.err.find("Incorrect File"), std::string::npos) << refused.err;
-  EXPECT_TRUE(refused.out.empty());
   EXPECT_EQ(cli({"esc", "extra"}).status, 2);
 }
 
