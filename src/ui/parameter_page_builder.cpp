@@ -124,7 +124,6 @@ class PageLayout {
  private:
   void open_frame(const ParameterField& field) {
     close_frame();
-    grids_ = nullptr;
     // Created before the rows it frames, so that they are drawn over it.
     frame_ = placeholder<QGroupBox>(field.label_control_id());
     frame_row_ = row_;
