@@ -18,7 +18,7 @@ constexpr int kFirmwareControl = 1256;
 }  // namespace
 
 int load_window_file(const std::string& path, const WindowTable& window, ParameterFieldList& fields,
-                     int language, std::ostream& err) {
+                     int language, std::ostream& err, RawBlockStore* images) {
   FileHeader header;
   FileServiceHooks hooks;
   hooks.show_error = [&err](const std::string& message, int) { err << message << "\n"; };
@@ -45,6 +45,7 @@ int load_window_file(const std::string& path, const WindowTable& window, Paramet
           << hex_address(block) << " of window " << window.key << ")\n";
       return -1;
     }
+    if (images != nullptr) images->keep(block, bytes);
   }
   if (ParameterField* firmware = fields.field(kFirmwareControl)) {
     firmware->set_text(header.software_version, ChangeOrigin::kDecode);

@@ -9,6 +9,7 @@
 #include "base/text_table.h"
 #include "cli/arguments.h"
 #include "cli/cli_command.h"
+#include "cli/grid_text.h"
 #include "cli/instrument_identity.h"
 #include "cli/link_session.h"
 #include "cli/poll_signal.h"
@@ -20,11 +21,6 @@ namespace orvadw::cli {
 namespace {
 
 constexpr const char* kUsage = "logger [FILE] [--language 1-4]";
-
-void print_row(std::ostream& out, const std::vector<std::string>& cells) {
-  for (std::size_t c = 0; c < cells.size(); ++c) out << (c ? "\t" : "") << cells[c];
-  out << "\n";
-}
 
 int run_logger(CliContext& context) {
   std::vector<std::string> args = context.args;
@@ -79,9 +75,7 @@ int run_logger(CliContext& context) {
   master.stop_polling();
 
   // What was read is printed even when the line died part way.
-  const GridTable& grid = table.grid();
-  print_row(context.out, grid.row(0));
-  for (int row : grid.filled_rows()) print_row(context.out, grid.row(row));
+  print_grid(context.out, table.grid());
   if (step == LoggerDownload::Step::kGaveUp) {
     context.err << "orvadw-cli: the download was given up after " << table.entry_count()
                 << " entries\n";

@@ -6,7 +6,9 @@
 #include "app/placeholder_main_window.h"
 #include "app/termination_signal.h"
 #include "app/window_entry.h"
+#include "dialogs/differences_dialog.h"
 #include "dialogs/options_dialog.h"
+#include "dialogs/settings_family_hooks.h"
 #include "link/block_transfer.h"
 #include "link/jbus_master.h"
 #include "files/configuration.h"
@@ -20,6 +22,8 @@ Application::Application(QStringList arguments) : arguments_(std::move(arguments
   // The window messages get their numbers before any window exists; asking
   // for the list also keeps the registry linked into the program.
   (void)NamedMessageRegistry::fixed_names();
+  // A settings window's compare button ends in the differences dialog.
+  install_parameter_compare_hook(show_parameter_differences_dialog);
 }
 
 Application::~Application() { finish(); }

@@ -3,6 +3,7 @@
 #include "dialogs/analog_output_dialog.h"
 #include "dialogs/settings_dialog.h"
 #include "dialogs/special_settings_dialog.h"
+#include "views/esc_view.h"
 #include "views/logger_view.h"
 #include "views/measurement_view.h"
 
@@ -34,6 +35,7 @@ const std::vector<WindowFactory>& window_factories() {
       {"analog", make<AnalogOutputDialog>},
       {"measurement", make_view<MeasurementView>},
       {"logger", make_view<LoggerView>},
+      {"esc", make<EscView>},
   };
   return table;
 }

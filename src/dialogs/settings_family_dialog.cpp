@@ -207,7 +207,7 @@ void SettingsFamilyDialog::finish_start_up() {
     std::string path = file_path();
     done(save_all(path) == 0 ? Accepted : Rejected);
   } else if (start_mode() == kModeReadAndPrint) {
-    done(print_parameter_sheet(*this, false) == 0 ? Accepted : Rejected);
+    done(print_sheet(false) == 0 ? Accepted : Rejected);
   }
 }
 
@@ -248,8 +248,18 @@ int SettingsFamilyDialog::block_registers(int block) const {
 
 std::vector<std::uint8_t> SettingsFamilyDialog::block_image(int block) const {
   if (raw_blocks_.is_registered(block)) {
-    const auto image = raw_blocks_.image(block);
-    return {image.begin(), image.end()};
+    if (raw_blocks_.received(block)) {
+      const auto image = raw_blocks_.image(block);
+      return {image.begin(), image.end()};
+    }
+    // Never received (a new window): what its fields hold, when they cover
+    // the entry's registers exactly; else nothing, rather than a record of
+    // another size that no load would take back.
+    std::vector<std::uint8_t> encoded = fields().register_image(block);
+    if (encoded.size() == 2 * static_cast<std::size_t>(raw_blocks_.register_count(block))) {
+      return encoded;
+    }
+    return {};
   }
   return fields().register_image(block);
 }
@@ -265,7 +275,7 @@ int SettingsFamilyDialog::read_block(int block) {
 
 int SettingsFamilyDialog::write_block(int block) {
   const std::vector<std::uint8_t> image = block_image(block);
-  if (image.empty()) return -1;  // a raw entry never received: nothing to send
+  if (image.empty()) return -1;  // a raw entry with nothing to send
   return write_registers(block, image);
 }
 
@@ -343,9 +353,16 @@ int SettingsFamilyDialog::save_all(std::string& path) {
   // The identification written is that of the values now held: read from
   // the instrument, or taken from the file they were loaded from.
   build_header_text();
-  for (std::size_t i = 0; i < blocks.size(); ++i) {
+  // Every record is made before the file is touched: a block with nothing
+  // to save leaves no half-written file behind.
+  std::vector<std::vector<std::uint8_t>> images;
+  for (int block : blocks) {
+    images.push_back(block_image(block));
+    if (images.back().empty()) return -1;
+  }
+  for (std::size_t i = 0; i < images.size(); ++i) {
     const int mode = i == 0 ? RecordFileSession::kNewFileMode : RecordFileSession::kAppendMode;
-    if (save_record(path, block_image(blocks[i]), mode) != 0) return -1;
+    if (save_record(path, images[i], mode) != 0) return -1;
   }
   return 0;
 }
@@ -423,7 +440,11 @@ void SettingsFamilyDialog::press_save() {
 
 void SettingsFamilyDialog::press_print() {
   finish_editing();
-  print_parameter_sheet(*this, true);
+  print_sheet(true);
+}
+
+int SettingsFamilyDialog::print_sheet(bool ask_printer) {
+  return print_parameter_sheet(*this, ask_printer);
 }
 
 void SettingsFamilyDialog::press_compare() {

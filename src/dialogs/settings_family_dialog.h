@@ -135,6 +135,10 @@ class SettingsFamilyDialog : public CommunicatingDialog, public FieldObserver {
   // A new dialog of the same kind in the comparison mode; the family's own
   // unless a window needs more.
   virtual std::unique_ptr<SettingsFamilyDialog> make_comparison_copy();
+  // Prints the window's sheet (the printer dialog first when ask_printer);
+  // 0 when printed. The family's parameter sheet unless a window prints
+  // its own.
+  virtual int print_sheet(bool ask_printer);
 
  private:
   class WindowBlocks;

@@ -1,10 +1,13 @@
 #include "params/field_comparison.h"
 
+#include "base/text_table.h"
 #include "params/field_text_form.h"
 
 namespace orvadw {
 
 namespace {
+
+constexpr int kSerialLinkText = 106;
 
 bool blanked(const ParameterField& field) {
   return (field.presentation() & (presentation::kHiddenValue | presentation::kHidden)) != 0;
@@ -30,6 +33,10 @@ FieldComparison compare_field_lists(const ParameterFieldList& reference,
         {static_cast<int>(i), ref.label_text(), ref_text, act_text, ref.unit_text()});
   }
   return out;
+}
+
+std::string comparison_source_name(const std::string& file_path, int language) {
+  return file_path.empty() ? text_of(kSerialLinkText, language) : file_path;
 }
 
 }  // namespace orvadw

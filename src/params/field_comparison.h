@@ -33,4 +33,8 @@ struct FieldComparison {
 FieldComparison compare_field_lists(const ParameterFieldList& reference,
                                     const ParameterFieldList& actual);
 
+// How a comparison names one side: the file its values came from, or
+// "Serial Link" (text 106) for values that came from no file.
+std::string comparison_source_name(const std::string& file_path, int language);
+
 }  // namespace orvadw

@@ -51,6 +51,8 @@ WindowTable analog_output_window(int language);
 WindowTable measurement_window(int language);
 WindowTable logger_window(int language);
 WindowTable esc_window(int language);
+// The list of a comparison's differences (no instrument blocks, no files).
+WindowTable differences_window(int language);
 
 // The identification header every instrument window binds (block 0xFF00).
 std::vector<ParameterDescriptor> identification_table();

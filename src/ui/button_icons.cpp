@@ -25,6 +25,7 @@ bool standard_pixmap(int id, QStyle::StandardPixmap* out) {
     case icon_id::kStop: *out = QStyle::SP_MediaStop; return true;
     case icon_id::kInformation: *out = QStyle::SP_MessageBoxInformation; return true;
     case icon_id::kWarning: *out = QStyle::SP_MessageBoxWarning; return true;
+    case icon_id::kOk: *out = QStyle::SP_DialogOkButton; return true;
     default: return false;
   }
 }

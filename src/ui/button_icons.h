@@ -16,6 +16,7 @@ inline constexpr int kRecord = 306;
 inline constexpr int kStop = 307;
 inline constexpr int kInformation = 308;
 inline constexpr int kWarning = 309;
+inline constexpr int kOk = 310;
 }  // namespace icon_id
 
 class ButtonIcons {

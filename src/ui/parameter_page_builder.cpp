@@ -74,6 +74,11 @@ class PageLayout {
   void add(const ParameterField& field) {
     const ParameterDescriptor& d = field.descriptor();
     if (field.is_hidden_value()) return;
+    if (field.value_control() == ValueControl::kGrid) {
+      add_grid(field);
+      return;
+    }
+    grids_ = nullptr;
     if (field.has_frame()) {
       open_frame(field);
       return;
@@ -112,7 +117,8 @@ class PageLayout {
 
   void finish() {
     close_frame();
-    grid_->setRowStretch(row_, 1);
+    // Room left over goes to the tables, else below the last row.
+    if (!has_tables_) grid_->setRowStretch(row_, 1);
   }
 
  private:
@@ -143,6 +149,22 @@ class PageLayout {
     joinable_ = false;
   }
 
+  // A table takes the whole width of the rows; tables that follow one
+  // another stand side by side.
+  void add_grid(const ParameterField& field) {
+    if (grids_ == nullptr) {
+      grids_ = new QHBoxLayout;
+      grids_->setContentsMargins(0, 0, 0, 0);
+      grid_->addLayout(grids_, row_, kLabelColumn, 1, kUnitColumn - kLabelColumn + 1);
+      grid_->setRowStretch(row_, 1);
+      has_tables_ = true;
+      ++row_;
+      ++framed_rows_;
+    }
+    grids_->addWidget(placeholder<QWidget>(field.value_control_id()), 1);
+    joinable_ = false;
+  }
+
   void add_space(int height) {
     grid_->setRowMinimumHeight(row_, height);
     ++row_;
@@ -151,6 +173,8 @@ class PageLayout {
 
   QGridLayout* grid_;
   QHBoxLayout* values_ = nullptr;
+  QHBoxLayout* grids_ = nullptr;  // the row of the tables being placed
+  bool has_tables_ = false;
   QGroupBox* frame_ = nullptr;
   QWidget* title_space_ = nullptr;
   int frame_row_ = 0;

@@ -1,6 +1,8 @@
 #include "ui/table_grid.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
+#include <algorithm>
 
 #include "ui/grid_table_model.h"
 
@@ -20,8 +22,17 @@ TableGrid::TableGrid(GridTable* table, QWidget* parent) : QTableView(parent) {
   setFocusPolicy(Qt::NoFocus);
   horizontalHeader()->hide();
   verticalHeader()->hide();
+  // Rows as high as a line of text, not the style's roomy default.
+  verticalHeader()->setMinimumSectionSize(fontMetrics().height() + 2);
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   connect(model_, &GridTableModel::layout_changed, this, &TableGrid::apply_layout);
   connect(model_, &QAbstractItemModel::modelReset, this, &TableGrid::apply_layout);
+  // New texts or rows change the room the table asks for.
+  for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
+    connect(model_, signal, this, [this] { updateGeometry(); });
+  }
+  connect(model_, &QAbstractItemModel::dataChanged, this, [this] { updateGeometry(); });
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] { updateGeometry(); });
   apply_layout();
 }
 
@@ -46,11 +57,35 @@ const GridTable* TableGrid::shown() const { return model_ != nullptr ? model_->t
 void TableGrid::apply_layout() {
   const GridTable* t = shown();
   if (t == nullptr) return;
+  // A column without a width of its own follows its texts.
+  QHeaderView* header = horizontalHeader();
   for (int c = 0; c < t->columns(); ++c) {
-    if (t->column_width(c) > 0) setColumnWidth(c, t->column_width(c));
+    if (t->column_width(c) > 0) {
+      header->setSectionResizeMode(c, QHeaderView::Interactive);
+      setColumnWidth(c, t->column_width(c));
+    } else {
+      header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    }
   }
   setFrameShape(t->flat() ? QFrame::NoFrame : QFrame::StyledPanel);
 }
+
+QSize TableGrid::content_size(int max_rows) const {
+  const int frame = 2 * frameWidth();
+  QSize size(frame, frame);
+  const int rows = model_ != nullptr ? model_->rowCount() : 0;
+  const int columns = model_ != nullptr ? model_->columnCount() : 0;
+  for (int c = 0; c < columns; ++c) size.rwidth() += columnWidth(c);
+  for (int r = 0; r < std::min(rows, max_rows); ++r) size.rheight() += rowHeight(r);
+  if (rows > max_rows) size.rwidth() += verticalScrollBar()->sizeHint().width();
+  return size;
+}
+
+QSize TableGrid::sizeHint() const {
+  return content_size(kShownRows).expandedTo(QSize(64, 32));
+}
+
+QSize TableGrid::minimumSizeHint() const { return sizeHint(); }
 
 void TableGrid::set_dimensions(int rows, int columns) { table().set_dimensions(rows, columns); }
 int TableGrid::rows() const { return shown() != nullptr ? shown()->rows() : 0; }

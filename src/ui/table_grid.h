@@ -39,7 +39,14 @@ class TableGrid : public QTableView, public GridView {
   void set_column_width(int column, int width) override;
   void set_flat(bool flat) override;
 
+  // A short table asks for room to show every row and column; a long one
+  // for kShownRows rows and a scroll bar.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+  static constexpr int kShownRows = 12;
+
  private:
+  QSize content_size(int max_rows) const;
   void apply_layout();
   const GridTable* shown() const;
 

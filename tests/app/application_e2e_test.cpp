@@ -230,6 +230,30 @@ TEST_F(ProgramE2eTest, TheWindowEntryOpensAnInstrumentWindow) {
   // Three registers that belong to no field, then 1160 and 60500 twice.
   EXPECT_EQ(test::hex(record), "00 00 00 00 00 00 04 88 EC 54 04 88 EC 54");
 
+  // The ESC view saves the instrument's bytes, tables included (no field
+  // covers them), and shows the file again.
+  const std::string esc = home_ + "site.esc";
+  Program esc_saver(program_, {"--window", "esc", "--mode", "65", esc}, home_);
+  ASSERT_TRUE(esc_saver.wait_exit(seconds(30))) << "read and save did not end";
+  ASSERT_TRUE(WIFEXITED(esc_saver.status()));
+  EXPECT_EQ(WEXITSTATUS(esc_saver.status()), 0);
+  RecordFile esc_file;
+  ASSERT_EQ(esc_file.open(esc, false), 0);
+  ASSERT_EQ(esc_file.read_header(header, saved), 0);
+  ASSERT_EQ(esc_file.record_count(), 2);
+  ASSERT_EQ(esc_file.read_record(1, record), 0);
+  ASSERT_EQ(record.size(), 124u);
+  // The first reverse entry and the stale one after its end mark.
+  EXPECT_EQ(test::hex(std::vector<std::uint8_t>(record.begin(), record.begin() + 2)), "01 2A");
+  EXPECT_EQ(test::hex(std::vector<std::uint8_t>(record.begin() + 24, record.begin() + 26)), "07 3C");
+  EXPECT_EQ(record[120], 1);
+  esc_file.close();
+  Program esc_shown(program_, {"--window", "esc", esc}, home_);
+  start_and_see_window(esc_shown, "ESC info   -   " + esc);
+  if (HasFatalFailure()) return;
+  ASSERT_EQ(::kill(esc_shown.pid(), SIGTERM), 0);
+  ASSERT_TRUE(esc_shown.wait_exit(seconds(30))) << "the view did not leave";
+
   Program shown(program_, {"--window", "settings", "--mode", "2"}, home_);
   start_and_see_window(shown, "Settings");
   if (HasFatalFailure()) return;

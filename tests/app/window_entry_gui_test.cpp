@@ -42,7 +42,7 @@ TEST(WindowEntry, TheCommandLineNamesTheWindowItsModeAndItsFile) {
     parse_window_request(bad, error);
     EXPECT_FALSE(error.isEmpty()) << bad.join(' ').toStdString();
   }
-  EXPECT_TRUE(window_entry_usage().contains("settings|special|analog|measurement|logger"));
+  EXPECT_TRUE(window_entry_usage().contains("settings|special|analog|measurement|logger|esc"));
 }
 
 TEST(WindowEntry, EveryWindowOfTheTableOpensWithAllItsControls) {
@@ -57,8 +57,9 @@ TEST(WindowEntry, EveryWindowOfTheTableOpensWithAllItsControls) {
   JBusMaster master;
   const std::map<std::string, QString> titles = {{"settings", "Settings"},
                                                  {"special", "Special Settings"},
-                                                 {"analog", "Analog Output Settings"}};
-  // The parameter windows open new (mode 2); the views have no such mode and
+                                                 {"analog", "Analog Output Settings"},
+                                                 {"esc", "ESC info"}};
+  // The settings-family windows open new (mode 2); the views have no such mode and
   // are opened on their files by the program's end-to-end test.
   for (const auto& [name, title] : titles) {
     SCOPED_TRACE(name);

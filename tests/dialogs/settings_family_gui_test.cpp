@@ -333,6 +333,19 @@ TEST_F(SettingsFamilyTest, AnEntryWithItsOwnRegisterCountIsKeptRawAndSavedAsRece
   EXPECT_EQ(hex(first), hex(esc)) << "the file order puts the raw entry first";
 }
 
+TEST_F(SettingsFamilyTest, ARawEntryWithNothingToSaveLeavesNoFileBehind) {
+  // Never received and covered by no field: there is no record to write,
+  // and a file with an empty record would be refused by every load.
+  auto d = make<AnalogOutputDialog>(2);
+  ASSERT_EQ(d->set_sequence(block::kEsc, 1, Sequence::kFile, 62), 0);
+  d->initialise();
+  const std::string file = path("nothing.sa");
+  env.files.queue_answer(QString::fromStdString(file));
+  d->press_save();
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(file)));
+  EXPECT_FALSE(d->values_from_file());
+}
+
 TEST_F(SettingsFamilyTest, CancelDuringTheReadIsRefusedAndTheWindowStaysServed) {
   sim::FaultOptions slow;
   slow.delay_ms = 150;
