@@ -170,15 +170,18 @@ TEST_F(SerialChannelTest, StopReaderEndsAReadThatWouldWaitForEver) {
 TEST_F(SerialChannelTest, DisarmedReadIsNotDeliveredAndLetsGoOfThePort) {
   ASSERT_EQ(channel_.open(&recorder_, 4, 9600, 'N', 8, 1), 0);
   ASSERT_EQ(channel_.start_reader(1000), 1);
-  line_->queue({0x77}, milliseconds(60));
+  // The byte comes well after the read is withdrawn, with room for a loaded
+  // machine between the two.
+  line_->queue({0x77}, milliseconds(300));
   channel_.arm();
   std::this_thread::sleep_for(milliseconds(20));
   channel_.disarm();
   // The withdrawn read ends long before its 1000 ms: a drain gets the port
-  // and throws the late byte away.
+  // and throws the late byte away (a read that held the port would make the
+  // drain wait past 1000 + 300 ms).
   const auto start = Clock::now();
-  EXPECT_EQ(channel_.drain_until_silent(start, milliseconds(100), start + milliseconds(3000)), 1);
-  EXPECT_LT(Clock::now() - start, milliseconds(700));
+  EXPECT_EQ(channel_.drain_until_silent(start, milliseconds(300), start + milliseconds(3000)), 1);
+  EXPECT_LT(Clock::now() - start, milliseconds(1000));
   EXPECT_TRUE(recorder_.events().empty());
   // A new request is served normally.
   line_->queue({0x78});
