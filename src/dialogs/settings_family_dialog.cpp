@@ -360,11 +360,9 @@ int SettingsFamilyDialog::save_all(std::string& path) {
     images.push_back(block_image(block));
     if (images.back().empty()) return -1;
   }
-  for (std::size_t i = 0; i < images.size(); ++i) {
-    const int mode = i == 0 ? RecordFileSession::kNewFileMode : RecordFileSession::kAppendMode;
-    if (save_record(path, images[i], mode) != 0) return -1;
-  }
-  return 0;
+  // One write of the whole file: a file already there is replaced only once
+  // the new one is complete.
+  return save_records(path, images) == 0 ? 0 : -1;
 }
 
 // ---------------------------------------------------------------------------

@@ -91,19 +91,29 @@ LoggerTable::SaveResult LoggerTable::save(const std::string& path, const std::st
   SaveResult result;
   RecordFile file;
   auto failure = [&] { return file_failure_message(file.error_number(), language); };
-  if (file.create(path) != 0 || file.create_header(cp1252_from_utf8(header_text), now) != 0) {
+  // The new file takes the old one's place only once it is whole: a full
+  // disk in the middle never leaves a logger file cut short.
+  if (file.create_replacement(path) != 0 ||
+      file.create_header(cp1252_from_utf8(header_text), now) != 0) {
     result.errors.push_back(failure());
     return result;
   }
-  result.created = true;
+  int appended = 0;
   for (const auto& entry : entries_) {
     if (entry.empty()) continue;
     if (file.append(entry) == 0) {
-      ++result.written;
+      ++appended;
     } else {
       result.errors.push_back(failure());
     }
   }
+  if (!result.errors.empty()) return result;  // closing throws the new file away
+  if (file.commit() != 0) {
+    result.errors.push_back(failure());
+    return result;
+  }
+  result.created = true;
+  result.written = appended;
   return result;
 }
 

@@ -55,11 +55,12 @@ class LoggerTable {
   struct SaveResult {
     int written = 0;                   // records on disk
     std::vector<std::string> errors;   // one message per record that failed
-    bool created = false;              // false: nothing written (errors[0] says why)
+    bool created = false;              // false: nothing saved (errors[0] says why)
   };
-  // Creates (or truncates) path with the header text (UTF-8) and the save
-  // time, then appends one record per entry row, in order. A record that
-  // cannot be appended is reported and the others are still written.
+  // Writes path with the header text (UTF-8) and the save time, then one
+  // record per entry row, in order. Every record that cannot be written is
+  // reported; the file then stays as it was before (a file already there is
+  // replaced only by a whole new one).
   SaveResult save(const std::string& path, const std::string& header_text, const DateTime& now,
                   int language) const;
 

@@ -9,6 +9,8 @@
 #include "base/text_table.h"
 #include "files/record_file.h"
 #include "params/window_table.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/measurement_replay.h"
 #include "tests/support/temp_dir.h"
 
@@ -151,6 +153,27 @@ TEST_F(LoggerDownloadTest, SavingWritesTheReceivedBytesAndLoadingShowsTheSameRow
       table.save(dir.file("none/x.log"), "", DateTime(), kEnglish);
   EXPECT_FALSE(refused.created);
   ASSERT_EQ(refused.errors.size(), 1u);
+}
+
+TEST_F(LoggerDownloadTest, ASaveThatMeetsAFullDiskLeavesTheEarlierFileWhole) {
+  test::TempDir dir;
+  const std::string path = dir.file("log.log");
+  LoggerDownload download(table, t0);
+  for (int i = 0; i < 7; ++i) ASSERT_EQ(download.on_answer(entry(1 + i, 900.0f + i, i), t0), Step::kNext);
+  ASSERT_EQ(download.on_answer(Bytes(16, 0), t0), Step::kEnded);
+  ASSERT_TRUE(table.save(path, "Logger\n", DateTime(2024, 5, 1, 8, 0, 0), kEnglish).created);
+  const std::string before = test::read_file(path);
+  ASSERT_FALSE(before.empty());
+
+  // The disk fills up half-way through the second save.
+  const test::ChildEnd end = test::run_with_file_size_limit(
+      static_cast<off_t>(before.size() / 2), test::AtFileSizeLimit::kWriteFails, [&] {
+        const LoggerTable::SaveResult saved =
+            table.save(path, "Logger\n", DateTime(2024, 6, 1, 8, 0, 0), kEnglish);
+        return !saved.created && !saved.errors.empty() && saved.written == 0 ? 0 : 1;
+      });
+  EXPECT_EQ(end.exit_code, 0) << "the failed save reports itself";
+  EXPECT_EQ(test::read_file(path), before) << "the earlier file is untouched";
 }
 
 }  // namespace
