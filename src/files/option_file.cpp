@@ -4,42 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
+
+#include "base/replacement_file.h"
 
 namespace orvadw {
-
-namespace {
-
-// Copies source to target through a file beside target that is renamed over
-// it once complete, so that a failed copy never leaves half a file.
-bool copy_whole(const std::string& source, const std::string& target) {
-  std::ifstream in(source, std::ios::binary);
-  if (!in) return false;
-  const std::string partial = target + ".partial";
-  {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << in.rdbuf();
-    // An empty source reads as a failed stream copy: that is still a copy.
-    in.peek();
-    out.flush();
-    if (!out || !in.eof()) {
-      out.close();
-      std::remove(partial.c_str());
-      return false;
-    }
-  }
-  if (std::rename(partial.c_str(), target.c_str()) != 0) {
-    std::remove(partial.c_str());
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 bool same_file(const std::string& a, const std::string& b) {
   namespace fs = std::filesystem;
@@ -65,7 +34,7 @@ int save_configuration_as(Configuration& configuration, const std::string& targe
   ::close(fd);
   if (!existed) ::unlink(target.c_str());
 
-  if (copy_whole(current, target)) {
+  if (copy_file_replacing(current, target) == 0) {
     configuration.set_configuration_path(target);
     return 0;
   }
