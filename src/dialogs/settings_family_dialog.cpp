@@ -7,6 +7,7 @@
 
 #include "base/result_codes.h"
 #include "base/text_table.h"
+#include "dialogs/print_window.h"
 #include "dialogs/settings_family_hooks.h"
 #include "files/configuration.h"
 #include "files/save_path.h"
@@ -207,7 +208,7 @@ void SettingsFamilyDialog::finish_start_up() {
     std::string path = file_path();
     done(save_all(path) == 0 ? Accepted : Rejected);
   } else if (start_mode() == kModeReadAndPrint) {
-    done(print_parameter_sheet(*this, false) == 0 ? Accepted : Rejected);
+    done(print_window(*this, false) == 0 ? Accepted : Rejected);
   }
 }
 
@@ -421,10 +422,7 @@ void SettingsFamilyDialog::press_save() {
   on_edit_done();
 }
 
-void SettingsFamilyDialog::press_print() {
-  finish_editing();
-  print_parameter_sheet(*this, true);
-}
+void SettingsFamilyDialog::press_print() { print_window(*this, true); }
 
 void SettingsFamilyDialog::press_compare() {
   finish_editing();
