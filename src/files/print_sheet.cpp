@@ -32,12 +32,17 @@ std::string print_footer_text(int language, const DateTime& now, const RegionalS
 int print_sheet(PrintSurface& surface, const ParameterFieldList& fields, const SheetContent& content,
                 int language, const DateTime& now, const RegionalSettings& regional) {
   using namespace print_flag;
+  // A title or footer longer than the page is cut rather than lost past
+  // its edges.
+  const double width = surface.page_size().width;
   surface.select_font(sheet_title_font());
-  surface.print_text(0, kTitleY, content.title, kTop | kCentre | kCentredOnX);
+  surface.print_text(0, kTitleY, fit_text(surface, content.title, width), kTop | kCentre | kCentredOnX);
   surface.select_font(sheet_body_font());
-  surface.print_text(0, 0, print_footer_text(language, now, regional, content.checksum),
+  const std::string name = internal_name();
+  const double footer_room = width - surface.text_size(name).width - surface.text_size(kFooterGap).width;
+  surface.print_text(0, 0, fit_text(surface, print_footer_text(language, now, regional, content.checksum), footer_room),
                      kBottom | kLeft | kNoAnchor);
-  surface.print_text(0, 0, internal_name(), kBottom | kRight);
+  surface.print_text(0, 0, name, kBottom | kRight);
   return SheetLayout(surface, fields).print(SheetLayout::kWindowTop);
 }
 

@@ -31,6 +31,29 @@ bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 
 
 }  // namespace
 
+std::string fit_text(PrintSurface& surface, const std::string& text, double width) {
+  // Widths come back from sums of measured widths: allow their rounding.
+  width += kFitSlack;
+  if (text.empty() || surface.text_size(text).width <= width) return text;
+  // The longest prefix of whole characters that fits with the ellipsis.
+  std::vector<std::size_t> ends;
+  for (std::size_t i = 1; i < text.size(); ++i) {
+    if (!is_continuation(text[i])) ends.push_back(i);
+  }
+  std::size_t low = 0;  // prefixes ends[0..low) are known to fit
+  std::size_t high = ends.size();
+  while (low < high) {
+    const std::size_t mid = (low + high) / 2;
+    if (surface.text_size(text.substr(0, ends[mid]) + kEllipsis).width <= width) {
+      low = mid + 1;
+    } else {
+      high = mid;
+    }
+  }
+  if (low == 0) return surface.text_size(kEllipsis).width <= width ? kEllipsis : std::string();
+  return text.substr(0, ends[low - 1]) + kEllipsis;
+}
+
 SheetLayout::Heading SheetLayout::heading_of(const ParameterField& field) {
   const std::uint32_t k = field.descriptor().kind;
   if (k & kind::kFrame) return Heading::kGroup;
@@ -148,28 +171,6 @@ void SheetLayout::measure(Block& block) {
   block.width = std::min(block.width, usable_width_ - kLeftMargin);
 }
 
-std::string SheetLayout::fit(const std::string& text, double width) {
-  // Widths come back from sums of measured widths: allow their rounding.
-  width += kFitSlack;
-  if (text.empty() || surface_.text_size(text).width <= width) return text;
-  // The longest prefix of whole characters that fits with the ellipsis.
-  std::vector<std::size_t> ends;
-  for (std::size_t i = 1; i < text.size(); ++i) {
-    if (!is_continuation(text[i])) ends.push_back(i);
-  }
-  std::size_t low = 0;  // prefixes ends[0..low) are known to fit
-  std::size_t high = ends.size();
-  while (low < high) {
-    const std::size_t mid = (low + high) / 2;
-    if (surface_.text_size(text.substr(0, ends[mid]) + kEllipsis).width <= width) {
-      low = mid + 1;
-    } else {
-      high = mid;
-    }
-  }
-  if (low == 0) return surface_.text_size(kEllipsis).width <= width ? kEllipsis : std::string();
-  return text.substr(0, ends[low - 1]) + kEllipsis;
-}
 
 // One pass over the blocks: the cursor, the row being filled and the page.
 class SheetLayout::Pass {

@@ -26,6 +26,10 @@ namespace orvadw {
 class GridTable;
 class ChartSeries;
 
+// The text cut (with an ellipsis, on a character boundary) to fit width in
+// the surface's current font; "" when not even the ellipsis fits.
+std::string fit_text(PrintSurface& surface, const std::string& text, double width);
+
 class SheetLayout {
  public:
   // Where a window's list starts on its first page, below the title.
@@ -84,8 +88,7 @@ class SheetLayout {
   void build_blocks();
   void measure(Block& block);
   void measure_table(Item& item);
-  // The text cut (with an ellipsis) to fit width.
-  std::string fit(const std::string& text, double width);
+  std::string fit(const std::string& text, double width) { return fit_text(surface_, text, width); }
 
   PrintSurface& surface_;
   const ParameterFieldList& fields_;

@@ -2,6 +2,7 @@
 
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPageSize>
 #include <QPrinterInfo>
 
 namespace orvadw {
@@ -63,6 +64,8 @@ void PdfPrinterChoice::to_next_file(QPrinter& printer) {
   }
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(file);
+  // Whatever the locale's paper, a file sheet is the same everywhere.
+  printer.setPageSize(QPageSize(QPageSize::A4));
   files_.push_back(file);
 }
 

@@ -43,8 +43,8 @@ class SystemPrinterChoice : public PrinterChoice {
   bool use_default(QPrinter& printer) override;
 };
 
-// Every document to a PDF file, nobody asked: the first to path, the next
-// ones to path with "-2", "-3", ... before ".pdf". Tests can make the
+// Every document to an A4 PDF file, nobody asked: the first to path, the
+// next ones to path with "-2", "-3", ... before ".pdf". Tests can make the
 // set-up dialog cancel and the default printer be missing.
 class PdfPrinterChoice : public PrinterChoice {
  public:

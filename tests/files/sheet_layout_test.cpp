@@ -183,6 +183,19 @@ TEST(SheetLayout, TextsTooWideForThePageAreCut) {
   expect_inside(s, kA4Width, kA4Height);
 }
 
+TEST(SheetLayout, ATitleLongerThanThePageIsCutNotLost) {
+  LoggerSheet logger;
+  RecordingPrintSurface s(kA4Width, kA4Height);
+  const std::string title = "Logger - /a/very/long/path/" + std::string(150, 'x') + ".log";
+  ASSERT_EQ(print_sheet(s, logger.fields, {title, "CRC-32 00000000"}, kEnglish, DateTime(), RegionalSettings()), 1);
+  const auto& first = s.texts().front();
+  EXPECT_EQ(first.text.rfind("Logger - /a/very/long/path/", 0), 0u);
+  EXPECT_EQ(first.text.substr(first.text.size() - 3), "\xE2\x80\xA6");
+  EXPECT_GE(first.x, 0);
+  EXPECT_LE(first.x + first.width, kA4Width);
+  EXPECT_EQ(s.find("Printed at 01/01/1980   00:00:00   CRC-32 00000000").size(), 1u);
+}
+
 TEST(SheetLayout, HeadingsPlaceBlocksInRowsAndColumns) {
   ParameterFieldList list = make_field_list(settings_window(kEnglish), kEnglish);
   RecordingPrintSurface s(kA4Width, kA4Height);
