@@ -2,18 +2,14 @@
 // locale, and the spreadsheet started as the window starts it, seen by a
 // stand-in program that writes down how it was called.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-
-#include <chrono>
-#include <cstdlib>
-#include <optional>
-#include <thread>
 
 #include "base/text_table.h"
 #include "files/settings_store.h"
 #include "support/cli_run.h"
 #include "tests/support/export_samples.h"
 #include "tests/support/file_contents.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/stand_in_program.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/text_lines.h"
 
@@ -22,26 +18,7 @@ namespace {
 
 using test::capture_cli;
 using test::CliRun;
-
-// Sets an environment variable for a scope.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) previous_ = old;
-    ::setenv(name, value, 1);
-  }
-  ~ScopedEnv() {
-    if (previous_) {
-      ::setenv(name_, previous_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> previous_;
-};
+using test::ScopedEnv;
 
 TEST(ExportCommand, WritesThePrnTextInTheUsersRegionalFormat) {
   test::TempDir dir;
@@ -88,35 +65,6 @@ TEST(ExportCommand, SaysWhichRecordStoppedTheExport) {
   EXPECT_EQ(capture_cli({"export", dir.file("cut.mes"), dir.file("x.prn"), "--open"}).status, 2);
 }
 
-// A spreadsheet program that writes its folder, its arguments and whether
-// the target exists to a file beside it.
-class StandIn {
- public:
-  // In a folder of its own under dir (one stand-in a folder).
-  StandIn(const test::TempDir& dir, const std::string& folder, const std::string& name, const std::string& target)
-      : path_(dir.file(folder + "/" + name)), calls_(dir.file(folder + "/calls")) {
-    ::mkdir(dir.file(folder).c_str(), 0755);
-    const std::string script = "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"$a\"; done; "
-                               "if [ -e '" + target + "' ]; then echo target-there; else echo target-gone; fi; } > '" +
-                               calls_ + ".part'\nmv '" + calls_ + ".part' '" + calls_ + "'\n";
-    EXPECT_TRUE(test::write_file(path_, script));
-    ::chmod(path_.c_str(), 0755);
-  }
-  const std::string& path() const { return path_; }
-  // The lines it wrote, once it ran (nothing after ten seconds).
-  std::vector<std::string> calls() const {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!test::path_exists(calls_) && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return test::lines_of(test::read_file(calls_));
-  }
-
- private:
-  std::string path_;
-  std::string calls_;
-};
-
 std::string configuration(const test::TempDir& dir, const std::string& program, const std::string& name = {}) {
   const std::string path = dir.file("test.OrvadW10");
   SettingsStore store(path);
@@ -133,11 +81,11 @@ TEST(ExportCommand, StartsTheSpreadsheetWithTheCommandLineOfItsKind) {
 
   // Any program: the text file, started in its folder.
   {
-    StandIn localc(dir, "one", "localc", dir.file("a.prn"));
+    test::StandInProgram localc(dir.file("one"), "localc", dir.file("a.prn"));
     const std::string config = configuration(dir, localc.path());
     const CliRun r = capture_cli({"--config", config, "export", dir.file("run.mes"), dir.file("a.prn"), "--open"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(localc.calls(), (std::vector<std::string>{dir.path(), dir.file("a.prn"), "target-there"}));
+    EXPECT_EQ(localc.calls(), (std::vector<std::string>{dir.path(), dir.file("a.prn"), "watched-there"}));
     EXPECT_NE(r.out.find("started: \"" + localc.path() + "\" \"" + dir.file("a.prn") + "\""), std::string::npos);
     // It runs no macro.
     EXPECT_EQ(capture_cli({"--config", config, "export", dir.file("run.mes"), dir.file("b.prn"), "--open", "--macro",
@@ -148,21 +96,21 @@ TEST(ExportCommand, StartsTheSpreadsheetWithTheCommandLineOfItsKind) {
   // A program named like the one the configuration files were written for:
   // its own command lines.
   {
-    StandIn excel(dir, "two", "excel.exe", dir.file("b.prn"));
+    test::StandInProgram excel(dir.file("two"), "excel.exe", dir.file("b.prn"));
     const std::string config = configuration(dir, excel.path());
     const CliRun r = capture_cli({"--config", config, "export", dir.file("run.mes"), dir.file("b.prn"), "--open"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(excel.calls(), (std::vector<std::string>{dir.path(), dir.file("b.prn"), "/p", folder, "target-there"}));
+    EXPECT_EQ(excel.calls(), (std::vector<std::string>{dir.path(), dir.file("b.prn"), "/p", folder, "watched-there"}));
   }
   {
-    StandIn excel(dir, "three", "excel.exe", dir.file("c.xls"));
+    test::StandInProgram excel(dir.file("three"), "excel.exe", dir.file("c.xls"));
     const std::string config = configuration(dir, excel.path());
     const CliRun r = capture_cli({"--config", config, "export", dir.file("run.mes"), dir.file("c.xls"), "--open",
                                   "--macro", dir.file("convert.xls")});
     ASSERT_EQ(r.status, 0) << r.err;
     // The target does not exist when the spreadsheet starts; the text and
     // the transfer file are beside it.
-    EXPECT_EQ(excel.calls(), (std::vector<std::string>{dir.path(), "/p", folder, dir.file("convert.xls"), "target-gone"}));
+    EXPECT_EQ(excel.calls(), (std::vector<std::string>{dir.path(), "/p", folder, dir.file("convert.xls"), "watched-gone"}));
     EXPECT_EQ(test::read_file(dir.file("ZEKPrnTemp.prn")), test::kMeasurementPrnEnglish);
     const std::vector<std::string> transfer = test::lines_of(test::read_file(dir.file("ZEKTransfert.$dat")));
     ASSERT_EQ(transfer.size(), 16u);
