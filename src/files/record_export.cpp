@@ -10,6 +10,7 @@
 #include "files/file_error.h"
 #include "files/prn_export_writer.h"
 #include "files/record_file.h"
+#include "files/record_reader.h"
 #include "files/save_path.h"
 #include "files/xlsx_export_writer.h"
 
@@ -84,6 +85,13 @@ ExportResult RecordExport::run(const ExportRequest& request, const RegionalSetti
   std::string header_text;
   DateTime saved;
   if (records.read_header(header_text, saved) != 0) return fail(Status::kIncorrectFile, records.error_number());
+  // The records are walked in order through a buffer of their own.
+  RecordReader reader;
+  if (reader.open(request.record_path, records.header_length(), records.record_count()) != 0) {
+    return fail(Status::kSourceNotReadable, reader.error_number());
+  }
+  const int record_count = records.record_count();
+  records.close();
 
   std::unique_ptr<ExportWriter> writer;
   if (result.workbook) {
@@ -100,17 +108,17 @@ ExportResult RecordExport::run(const ExportRequest& request, const RegionalSetti
   // Whole samples only: a sample cut short by a crash at the end of a
   // recording is not one (replay ignores it too).
   const int groups = layout_.groups();
-  const int samples = groups > 0 ? records.record_count() / groups : 0;
+  const int samples = groups > 0 ? record_count / groups : 0;
   const int total = samples * groups;
   std::vector<std::uint8_t> bytes;
   int since_progress = 0;
   for (int sample = 0; sample < samples; ++sample) {
     for (int group = 0; group < groups; ++group) {
       const int index = sample * groups + group;
-      if (records.read_record(index, bytes) != 0 || layout_.apply(group, bytes) != 0) {
+      if (reader.next(bytes) != 0 || layout_.apply(group, bytes) != 0) {
         writer->close();
         result.failed_record = index;
-        return fail(Status::kRecordNotApplied, records.error_number());
+        return fail(Status::kRecordNotApplied, reader.error_number());
       }
     }
     if (writer->write_row(sample + 1, layout_.row(regional)) != 0) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "base/text_table.h"
 #include "files/export_layout.h"
@@ -97,6 +98,26 @@ TEST(RecordExport, ARecordThatDoesNotFitStopsTheExportAndKeepsWhatWasWritten) {
   ASSERT_TRUE(test::write_record_file(source, records));
   result = run_export("mes", kEnglish, source, dir.file("tail.prn"), day_month_year("."));
   ASSERT_TRUE(result.ok());
+  EXPECT_EQ(result.samples, 1);
+}
+
+TEST(RecordExport, ABrokenFrameStopsTheExportAtItsRecord) {
+  TempDir dir;
+  const std::string source = dir.file("run.mes");
+  ASSERT_TRUE(test::write_measurement_file(source));
+  // The trailing length of record 3 (the second sample's first) no longer
+  // matches its leading one.
+  std::vector<std::uint8_t> bytes = test::read_file_bytes(source);
+  std::int32_t header_length = 0;
+  std::memcpy(&header_length, bytes.data(), 4);
+  std::size_t at = static_cast<std::size_t>(header_length);
+  const std::size_t sizes[] = {44, 48, 800};
+  for (int r = 0; r < 3; ++r) at += 12 + sizes[r];
+  bytes[at + 8 + 44] ^= 0x01;
+  ASSERT_TRUE(test::write_file_bytes(source, bytes));
+  ExportResult result = run_export("mes", kEnglish, source, dir.file("out.prn"), day_month_year("."));
+  EXPECT_EQ(result.status, ExportResult::Status::kRecordNotApplied);
+  EXPECT_EQ(result.failed_record, 3);
   EXPECT_EQ(result.samples, 1);
 }
 
