@@ -2,18 +2,12 @@
 
 #include <cstdlib>
 
-#include "base/text_table.h"
 #include "files/logger_table.h"
 #include "params/value_codec.h"
 
 namespace orvadw {
 
 namespace {
-constexpr int kNumberText = 153;
-constexpr int kDateText = 51;
-constexpr int kTimeText = 205;
-constexpr int kObturationText = 210;
-
 const ParameterField& need(const ParameterFieldList& fields, int control_id) {
   const ParameterField* f = fields.field(control_id);
   if (f == nullptr) std::abort();  // not a logger field list
@@ -21,10 +15,7 @@ const ParameterField& need(const ParameterFieldList& fields, int control_id) {
 }
 }  // namespace
 
-std::vector<std::string> logger_export_header(int language) {
-  return {text_of(kNumberText, language), text_of(kDateText, language), text_of(kTimeText, language),
-          text_of(kObturationText, language)};
-}
+std::vector<std::string> logger_export_header(int language) { return logger_header(language); }
 
 std::vector<ExportCell> logger_export_row(const ParameterFieldList& fields, const RegionalSettings& regional) {
   const ParameterField& date = need(fields, LoggerTable::kDateControl);

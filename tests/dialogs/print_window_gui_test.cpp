@@ -11,9 +11,9 @@
 #include "dialogs/print_window.h"
 #include "dialogs/settings_dialog.h"
 #include "files/record_file_session.h"
-#include "params/grid_table.h"
 #include "params/window_table.h"
 #include "support/dialog_test_env.h"
+#include "tests/support/grid_field_list.h"
 #include "tests/support/hex_bytes.h"
 #include "tests/support/pdf_text.h"
 #include "ui/printer_choice.h"
@@ -25,19 +25,9 @@ using test::DialogTestEnv;
 
 // A comparison-like list: one grid of rows under a header.
 ParameterFieldList rows_list(int rows) {
-  ParameterFieldList list(kEnglish);
-  ParameterDescriptor grid;
-  grid.control_id = 5000;
-  grid.kind = kind::kGrid;
-  list.add(grid);
-  GridTable& table = *list.field(5000)->grid();
-  table.set_dimensions(rows + 1, 3);
-  table.set_fixed(1, 0);
-  table.set_row(0, {"Parameter", "File", "Instrument"});
-  for (int r = 1; r <= rows; ++r) {
-    table.set_row(r, {"row " + std::to_string(r), std::to_string(r), std::to_string(r + 1000)});
-  }
-  return list;
+  return test::grid_field_list(rows, {"Parameter", "File", "Instrument"}, [](int r) {
+    return std::vector<std::string>{"row " + std::to_string(r), std::to_string(r), std::to_string(r + 1000)};
+  });
 }
 
 class PrintWindowTest : public ::testing::Test {

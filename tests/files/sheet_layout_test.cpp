@@ -12,6 +12,7 @@
 #include "params/grid_table.h"
 #include "params/window_table.h"
 #include "support/recording_print_surface.h"
+#include "tests/support/grid_field_list.h"
 
 namespace orvadw {
 namespace {
@@ -110,17 +111,9 @@ TEST(SheetLayout, ALoggerTableFitsOnePageWithItsHeaderWhole) {
 
 // A field list of one grid of `rows` entries under a header row.
 ParameterFieldList grid_list(int rows, const std::string& wide = {}) {
-  ParameterFieldList list(kEnglish);
-  ParameterDescriptor grid;
-  grid.control_id = 5000;
-  grid.kind = kind::kGrid;
-  list.add(grid);
-  GridTable& table = *list.field(5000)->grid();
-  table.set_dimensions(rows + 1, 3);
-  table.set_fixed(1, 0);
-  table.set_row(0, {"Name", "Value", "Note"});
-  for (int r = 1; r <= rows; ++r) table.set_row(r, {"row " + std::to_string(r), std::to_string(r * 7), wide});
-  return list;
+  return test::grid_field_list(rows, {"Name", "Value", "Note"}, [&wide](int r) {
+    return std::vector<std::string>{"row " + std::to_string(r), std::to_string(r * 7), wide};
+  });
 }
 
 TEST(SheetLayout, HundredsOfLinesBreakIntoNumberedPagesAndLoseNone) {
