@@ -9,7 +9,6 @@
 #include "base/text_table.h"
 #include "files/file_error.h"
 #include "files/prn_export_writer.h"
-#include "files/record_file.h"
 #include "files/record_reader.h"
 #include "files/save_path.h"
 #include "files/xlsx_export_writer.h"
@@ -78,20 +77,13 @@ ExportResult RecordExport::run(const ExportRequest& request, const RegionalSetti
   }
   // The records are checked before anything is written, so a file that is
   // not one of ours leaves no empty text behind.
-  RecordFile records;
-  if (records.open(request.record_path, false) != 0) {
-    return fail(Status::kSourceNotReadable, records.error_number());
-  }
-  std::string header_text;
-  DateTime saved;
-  if (records.read_header(header_text, saved) != 0) return fail(Status::kIncorrectFile, records.error_number());
-  // The records are walked in order through a buffer of their own.
   RecordReader reader;
-  if (reader.open(request.record_path, records.header_length(), records.record_count()) != 0) {
-    return fail(Status::kSourceNotReadable, reader.error_number());
+  switch (reader.open(request.record_path)) {
+    case RecordReader::Open::kOk: break;
+    case RecordReader::Open::kSystemError: return fail(Status::kSourceNotReadable, reader.error_number());
+    case RecordReader::Open::kNotARecordFile: return fail(Status::kIncorrectFile);
   }
-  const int record_count = records.record_count();
-  records.close();
+  const int record_count = reader.record_count();
 
   std::unique_ptr<ExportWriter> writer;
   if (result.workbook) {

@@ -9,6 +9,7 @@
 #include "base/text_table.h"
 #include "files/export_layout.h"
 #include "files/record_export.h"
+#include "files/record_reader.h"
 #include "files/spreadsheet_command.h"
 #include "tests/support/export_samples.h"
 #include "tests/support/file_contents.h"
@@ -119,6 +120,29 @@ TEST(RecordExport, ABrokenFrameStopsTheExportAtItsRecord) {
   EXPECT_EQ(result.status, ExportResult::Status::kRecordNotApplied);
   EXPECT_EQ(result.failed_record, 3);
   EXPECT_EQ(result.samples, 1);
+}
+
+TEST(RecordExport, AFileCutDuringAWriteExportsItsCompleteSamples) {
+  TempDir dir;
+  const std::string source = dir.file("cut.mes");
+  ASSERT_TRUE(test::write_measurement_file(source));
+  std::vector<std::uint8_t> bytes = test::read_file_bytes(source);
+  bytes.resize(bytes.size() - 30);  // inside the last chart record
+  ASSERT_TRUE(test::write_file_bytes(source, bytes));
+  RecordReader reader;
+  ASSERT_EQ(reader.open(source), RecordReader::Open::kOk);
+  EXPECT_TRUE(reader.tail_damaged());
+  EXPECT_EQ(reader.record_count(), 5);
+  ExportResult result = run_export("mes", kEnglish, source, dir.file("cut.prn"), day_month_year("."));
+  ASSERT_TRUE(result.ok());
+  EXPECT_EQ(result.samples, 1);
+
+  // A header that claims more than any reader takes is not a record file.
+  std::vector<std::uint8_t> long_header = test::read_file_bytes(source);
+  long_header[0] = 0xD1;
+  long_header[1] = 0x07;  // 2001
+  ASSERT_TRUE(test::write_file_bytes(source, long_header));
+  EXPECT_EQ(reader.open(source), RecordReader::Open::kNotARecordFile);
 }
 
 TEST(RecordExport, BadSourcesAndTargetsLeaveNothingBehind) {
