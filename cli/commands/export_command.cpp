@@ -4,9 +4,9 @@
 // same locale; with --open the spreadsheet program of the configuration is
 // started as the window starts it (the macro's transfer file first when
 // --macro names one).
+#include <locale.h>
 #include <clocale>
 #include <filesystem>
-#include <locale.h>
 #include <ostream>
 
 #include "base/text_table.h"
@@ -25,7 +25,8 @@ namespace orvadw::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "export FILE.mes|FILE.log OUT.prn|OUT.xlsx [--language 1-4, default 2 English] [--open [--macro PATH]]";
+    "export FILE.mes|FILE.log OUT.prn|OUT.xlsx [--language 1-4, default 2 English] [--open "
+    "[--macro PATH]]";
 
 // The regional format of the user's locale (LANG, LC_ALL, ...), as the
 // windowed program takes it, whatever this process's own locale.
@@ -64,7 +65,8 @@ int run_export(CliContext& context) {
   const std::string source = args[0];
   std::unique_ptr<ExportLayout> layout = ExportLayout::for_kind(extension_of(source), lang);
   if (!layout) {
-    context.err << "orvadw-cli export: " << source << " is neither a measurement (.mes) nor a logger (.log) file\n";
+    context.err << "orvadw-cli export: " << source
+                << " is neither a measurement (.mes) nor a logger (.log) file\n";
     return 2;
   }
   std::error_code ec;
@@ -74,7 +76,8 @@ int run_export(CliContext& context) {
   SpreadsheetSettings spreadsheet;
   if (open) {
     if (!context.options.config) {
-      context.err << "orvadw-cli export: --open needs --config FILE (its Spreadsheet section names the program)\n";
+      context.err << "orvadw-cli export: --open needs --config FILE (its Spreadsheet section names "
+                     "the program)\n";
       return 2;
     }
     spreadsheet = read_spreadsheet_settings(SettingsStore(*context.options.config));
@@ -84,8 +87,9 @@ int run_export(CliContext& context) {
       return 1;
     }
     if (macro_given && !spreadsheet.configured()) {
-      context.err << "orvadw-cli export: " << spreadsheet.program << " does not contain the Spreadsheet Name \""
-                  << spreadsheet.name << "\": no macro is run by it\n";
+      context.err << "orvadw-cli export: " << spreadsheet.program
+                  << " does not contain the Spreadsheet Name \"" << spreadsheet.name
+                  << "\": no macro is run by it\n";
       return 1;
     }
   }
@@ -101,21 +105,22 @@ int run_export(CliContext& context) {
     if (result.status == ExportResult::Status::kRecordNotApplied) {
       const int group = result.failed_record % layout->groups();
       context.err << " (record " << result.failed_record << " does not hold block "
-                  << hex_address(layout->block(group)) << " of window " << layout->window_key() << "; "
-                  << result.samples << " samples written to " << result.text_path << ")";
+                  << hex_address(layout->block(group)) << " of window " << layout->window_key()
+                  << "; " << result.samples << " samples written to " << result.text_path << ")";
     } else if (result.status == ExportResult::Status::kTargetNotWritable) {
       context.err << " " << target << ": " << system_error_text(result.error_number);
     }
     context.err << "\n";
     return 1;
   }
-  context.out << "samples: " << result.samples << "\n" << (result.workbook ? "workbook: " : "text: ")
-              << result.text_path << "\n";
+  context.out << "samples: " << result.samples << "\n"
+              << (result.workbook ? "workbook: " : "text: ") << result.text_path << "\n";
   if (!open) return 0;
 
   // As the window: the workbook itself is handed over when one was written.
   const std::string folder = folder_of(target);
-  const SpreadsheetCommand command = spreadsheet_command(spreadsheet.program, result.text_path, folder, macro);
+  const SpreadsheetCommand command =
+      spreadsheet_command(spreadsheet.program, result.text_path, folder, macro);
   if (command.writes_transfer_file) {
     const int error = write_transfer_file(folder, layout->transfer_text(result.text_path, target));
     if (error != 0) {
@@ -126,8 +131,8 @@ int run_export(CliContext& context) {
   }
   const int error = start_detached(command.program, command.arguments, command.working_folder);
   if (error != 0) {
-    context.err << "orvadw-cli export: " << command.program << " could not be started: " << system_error_text(error)
-                << "\n";
+    context.err << "orvadw-cli export: " << command.program
+                << " could not be started: " << system_error_text(error) << "\n";
     return 1;
   }
   context.out << "started: " << command_line_text(command) << "\n";

@@ -32,8 +32,10 @@ int run_show(CliContext& context) {
 
 CliCommandRegistration reg{{
     "show",
-    "show --window " + window_choice_text() + " --block ADDR HEX... [--language 1-4, default 2 English]",
-    "Decodes block bytes with a window's table and prints one \"key = value unit\" line per value, then the block's checksum.",
+    "show --window " + window_choice_text() +
+        " --block ADDR HEX... [--language 1-4, default 2 English]",
+    "Decodes block bytes with a window's table and prints one \"key = value unit\" line per value, "
+    "then the block's checksum.",
     run_show,
 }};
 

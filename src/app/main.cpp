@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
   QStringList arguments = QCoreApplication::arguments().mid(1);
   const bool options_only = arguments.removeAll(QStringLiteral("--options")) > 0;
   QString error;
-  const std::optional<orvadw::PrintFileRequest> print = orvadw::parse_print_request(arguments, error);
+  const std::optional<orvadw::PrintFileRequest> print =
+      orvadw::parse_print_request(arguments, error);
   const std::optional<orvadw::WindowRequest> window =
       print || !error.isEmpty() ? std::nullopt : orvadw::parse_window_request(arguments, error);
   if (!error.isEmpty()) {

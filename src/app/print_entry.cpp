@@ -29,8 +29,8 @@ struct KindWindow {
   const char* window;
 };
 constexpr KindWindow kKindWindows[] = {
-    {"eta", "settings"}, {"rsp", "special"}, {"sa", "analog"},
-    {"mes", "measurement"}, {"log", "logger"}, {"esc", "esc"},
+    {"eta", "settings"},    {"rsp", "special"}, {"sa", "analog"},
+    {"mes", "measurement"}, {"log", "logger"},  {"esc", "esc"},
 };
 
 // Messages of an unattended print on standard error; questions answered No.
@@ -38,7 +38,8 @@ class StandardErrorMessages : public MessageService {
  public:
   void show(QWidget*, const QString& text, const QString& caption, Icon) override {
     const QString line = caption.isEmpty() ? text : caption + QStringLiteral(": ") + text;
-    std::fprintf(stderr, "orvadw: %s\n", qPrintable(QString(line).replace(QLatin1String("\r\n"), QLatin1String(" "))));
+    std::fprintf(stderr, "orvadw: %s\n",
+                 qPrintable(QString(line).replace(QLatin1String("\r\n"), QLatin1String(" "))));
   }
   int ask(QWidget* parent, const QString& text, const QString& caption) override {
     show(parent, text, caption, Icon::Question);
@@ -48,7 +49,9 @@ class StandardErrorMessages : public MessageService {
 
 }  // namespace
 
-QString print_entry_usage() { return QStringLiteral("       orvadw --print FILE [--pdf OUT.pdf]"); }
+QString print_entry_usage() {
+  return QStringLiteral("       orvadw --print FILE [--pdf OUT.pdf]");
+}
 
 void prepare_print_entry(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
@@ -85,7 +88,8 @@ std::optional<PrintFileRequest> parse_print_request(const QStringList& arguments
 QString window_for_file(const QString& file) {
   const QString extension = QFileInfo(file).suffix().toLower();
   for (const KindWindow& kind : kKindWindows) {
-    if (extension == QLatin1String(kind.extension) && find_window_factory(QLatin1String(kind.window)) != nullptr) {
+    if (extension == QLatin1String(kind.extension) &&
+        find_window_factory(QLatin1String(kind.window)) != nullptr) {
       return QLatin1String(kind.window);
     }
   }

@@ -9,6 +9,8 @@ namespace orvadw {
 
 // Continues a checksum over more bytes; start with crc32_update(0, first).
 std::uint32_t crc32_update(std::uint32_t crc, std::span<const std::uint8_t> bytes);
-inline std::uint32_t crc32(std::span<const std::uint8_t> bytes) { return crc32_update(0, bytes); }
+inline std::uint32_t crc32(std::span<const std::uint8_t> bytes) {
+  return crc32_update(0, bytes);
+}
 
 }  // namespace orvadw

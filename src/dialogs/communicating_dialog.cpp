@@ -540,10 +540,9 @@ void CommunicatingDialog::apply_identification(const FileHeader& header) {
   }
 }
 
-std::optional<std::string> CommunicatingDialog::choose_save_path(const std::string& extension,
-                                                                 const std::string& filter,
-                                                                 const std::string& default_name,
-                                                                 const std::vector<std::string>& also_accepted) {
+std::optional<std::string> CommunicatingDialog::choose_save_path(
+    const std::string& extension, const std::string& filter, const std::string& default_name,
+    const std::vector<std::string>& also_accepted) {
   auto ask_path = [&]() -> std::optional<std::string> {
     FileDialogService::Request request;
     request.folder = QString::fromStdString(Configuration::instance().last_folder());

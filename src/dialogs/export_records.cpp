@@ -36,7 +36,9 @@ struct Target {
 Target target_kind(bool use_spreadsheet, int language) {
   const std::string excel = text_of(kExcelFileTextId, language);
   if (use_spreadsheet) return {"xls", excel + " (*.xls)|*.xls|", {}};
-  return {"prn", text_of(kPrnFileTextId, language) + " (*.prn)|*.prn|" + excel + " (*.xlsx)|*.xlsx|", {"xlsx"}};
+  return {"prn",
+          text_of(kPrnFileTextId, language) + " (*.prn)|*.prn|" + excel + " (*.xlsx)|*.xlsx|",
+          {"xlsx"}};
 }
 
 std::string base_name(const std::string& path) {
@@ -57,7 +59,8 @@ int export_records(CommunicatingDialog& window) {
   std::string macro;
   bool use_spreadsheet = false;
   if (spreadsheet.configured()) {
-    MacroChoiceDialog choice(QString::fromStdString(read_macro_path(window.settings(), kind)), &window);
+    MacroChoiceDialog choice(QString::fromStdString(read_macro_path(window.settings(), kind)),
+                             &window);
     if (choice.exec() == QDialog::Accepted) {
       macro = choice.macro_path().toStdString();
       write_macro_path(window.settings(), kind, macro);
@@ -66,8 +69,8 @@ int export_records(CommunicatingDialog& window) {
   }
 
   const Target target = target_kind(use_spreadsheet, language);
-  const std::optional<std::string> chosen =
-      window.choose_save_path(target.extension, target.filter, base_name(window.file_path()), target.also_accepted);
+  const std::optional<std::string> chosen = window.choose_save_path(
+      target.extension, target.filter, base_name(window.file_path()), target.also_accepted);
   if (!chosen) return -1;
 
   ExportRequest request;
@@ -89,7 +92,8 @@ int export_records(CommunicatingDialog& window) {
     window.set_progress(done);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   };
-  const ExportResult result = RecordExport(*layout).run(request, RegionalSettings::current(), progress);
+  const ExportResult result =
+      RecordExport(*layout).run(request, RegionalSettings::current(), progress);
   window.show_progress(false);
   if (!result.ok()) {
     window.show_error_text(QString::fromStdString(result.message(language)), kErrorCaptionId);
@@ -99,9 +103,12 @@ int export_records(CommunicatingDialog& window) {
   if (spreadsheet.program.empty()) return 0;
   // The save dialog made the target's folder the last folder.
   const std::string folder = Configuration::instance().last_folder();
-  const SpreadsheetCommand command = spreadsheet_command(spreadsheet.program, result.text_path, folder, macro);
+  const SpreadsheetCommand command =
+      spreadsheet_command(spreadsheet.program, result.text_path, folder, macro);
   if (command.writes_transfer_file) {
-    if (const int error = write_transfer_file(folder, layout->transfer_text(result.text_path, *chosen)); error != 0) {
+    if (const int error =
+            write_transfer_file(folder, layout->transfer_text(result.text_path, *chosen));
+        error != 0) {
       window.show_file_error(error);
       return -1;
     }

@@ -16,7 +16,9 @@ constexpr int kNoTemplate = 0;
 }  // namespace
 
 MacroChoiceDialog::MacroChoiceDialog(const QString& macro_path, QWidget* parent)
-    : DialogRoot(kNoTemplate, parent), ui_(std::make_unique<Ui::MacroChoiceForm>()), macro_path_(macro_path) {
+    : DialogRoot(kNoTemplate, parent),
+      ui_(std::make_unique<Ui::MacroChoiceForm>()),
+      macro_path_(macro_path) {
   ui_->setupUi(this);
   connect(ui_->browse, &QPushButton::clicked, this, [this] { browse(); });
   connect(ui_->buttons, &QDialogButtonBox::accepted, this, [this] { accept(); });
@@ -25,8 +27,12 @@ MacroChoiceDialog::MacroChoiceDialog(const QString& macro_path, QWidget* parent)
 
 MacroChoiceDialog::~MacroChoiceDialog() = default;
 
-QLineEdit* MacroChoiceDialog::path_field() const { return ui_->path; }
-QPushButton* MacroChoiceDialog::browse_button() const { return ui_->browse; }
+QLineEdit* MacroChoiceDialog::path_field() const {
+  return ui_->path;
+}
+QPushButton* MacroChoiceDialog::browse_button() const {
+  return ui_->browse;
+}
 
 void MacroChoiceDialog::init_dialog() {
   DialogRoot::init_dialog();

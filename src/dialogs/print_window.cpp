@@ -15,7 +15,8 @@ namespace orvadw {
 
 namespace {
 void say(const PrintRequest& request, const char* text) {
-  MessageService& service = request.messages != nullptr ? *request.messages : MessageService::current();
+  MessageService& service =
+      request.messages != nullptr ? *request.messages : MessageService::current();
   service.show(request.parent, QString::fromLatin1(text), QString(), MessageService::Icon::None);
 }
 }  // namespace
@@ -42,7 +43,8 @@ int print_window(const PrintRequest& request) {
     return -1;
   }
   const SheetContent content{title, request.checksum};
-  if (print_sheet(surface, *request.fields, content, request.language, now, RegionalSettings::current()) < 0) {
+  if (print_sheet(surface, *request.fields, content, request.language, now,
+                  RegionalSettings::current()) < 0) {
     say(request, kPageNotStartedText);
     printer.abort();
     surface.end();
@@ -70,8 +72,8 @@ int print_window(CommunicatingDialog& dialog, bool ask_printer) {
   return print_window(request);
 }
 
-int print_window(const ParameterFieldList& fields, const QString& title, bool ask_printer, QWidget* parent,
-                 int language) {
+int print_window(const ParameterFieldList& fields, const QString& title, bool ask_printer,
+                 QWidget* parent, int language) {
   PrintRequest request;
   request.title = title;
   request.fields = &fields;

@@ -15,13 +15,13 @@ class MessageService;
 class ParameterFieldList;
 
 struct PrintRequest {
-  QString title;                              // the window's title as shown
+  QString title;  // the window's title as shown
   const ParameterFieldList* fields = nullptr;
-  std::string checksum;                       // parameter sheets: "CRC-32 ..."
-  bool ask_printer = true;                    // false: the default printer, no dialog
+  std::string checksum;     // parameter sheets: "CRC-32 ..."
+  bool ask_printer = true;  // false: the default printer, no dialog
   int language = 2;
   QWidget* parent = nullptr;
-  MessageService* messages = nullptr;         // nullptr: the installed service
+  MessageService* messages = nullptr;  // nullptr: the installed service
 };
 
 // The texts of printing's own messages, in every language alike.
@@ -37,7 +37,7 @@ int print_window(const PrintRequest& request);
 // The value being typed is finished first.
 int print_window(CommunicatingDialog& dialog, bool ask_printer);
 // Any field list under a title (a comparison's differences, a grid window).
-int print_window(const ParameterFieldList& fields, const QString& title, bool ask_printer, QWidget* parent,
-                 int language);
+int print_window(const ParameterFieldList& fields, const QString& title, bool ask_printer,
+                 QWidget* parent, int language);
 
 }  // namespace orvadw

@@ -422,7 +422,9 @@ void SettingsFamilyDialog::press_save() {
   on_edit_done();
 }
 
-void SettingsFamilyDialog::press_print() { print_window(*this, true); }
+void SettingsFamilyDialog::press_print() {
+  print_window(*this, true);
+}
 
 void SettingsFamilyDialog::press_compare() {
   finish_editing();

@@ -26,7 +26,8 @@ std::string with_decimal_separator(std::string text, const RegionalSettings& reg
 }  // namespace
 
 ExportCell export_date_cell(const DateTime& time, const RegionalSettings& regional) {
-  return {ExportCell::Kind::kDate, time.format_date(regional), static_cast<double>(time.serial_day()), 0};
+  return {ExportCell::Kind::kDate, time.format_date(regional),
+          static_cast<double>(time.serial_day()), 0};
 }
 
 ExportCell export_time_cell(const DateTime& time, const RegionalSettings& regional) {
@@ -35,7 +36,8 @@ ExportCell export_time_cell(const DateTime& time, const RegionalSettings& region
 
 ExportCell export_day_number_cell(const DateTime& time, const RegionalSettings& regional) {
   const double number = time.serial_day() + time.day_fraction();
-  return {ExportCell::Kind::kDateTime, with_decimal_separator(c_format("%f", number), regional), number, 0};
+  return {ExportCell::Kind::kDateTime, with_decimal_separator(c_format("%f", number), regional),
+          number, 0};
 }
 
 ExportCell export_number_cell(const ParameterField& field, const RegionalSettings* with_separator) {
@@ -47,16 +49,19 @@ ExportCell export_number_cell(const ParameterField& field, const RegionalSetting
 
 std::string transfer_header(std::string_view kind_extension, const std::string& text_path,
                             const std::string& target_path) {
-  return "TYPE\t" + std::string(kind_extension) + "\nF_IN\t" + text_path + "\nF_OUT\t" + target_path + "\n";
+  return "TYPE\t" + std::string(kind_extension) + "\nF_IN\t" + text_path + "\nF_OUT\t" +
+         target_path + "\n";
 }
 
 ExportLayout::ExportLayout(WindowTable window, std::string kind_extension, int language)
-    : window_(std::move(window)), kind_extension_(std::move(kind_extension)),
+    : window_(std::move(window)),
+      kind_extension_(std::move(kind_extension)),
       fields_(make_field_list(window_, language)) {}
 
 ExportLayout::~ExportLayout() = default;
 
-std::unique_ptr<ExportLayout> ExportLayout::for_kind(std::string_view kind_extension, int language) {
+std::unique_ptr<ExportLayout> ExportLayout::for_kind(std::string_view kind_extension,
+                                                     int language) {
   if (kind_extension == "mes") return std::make_unique<MeasurementExport>(language);
   if (kind_extension == "log") return std::make_unique<LoggerExport>(language);
   return nullptr;

@@ -67,7 +67,8 @@ class ExportLayout {
   // The cells after the sample number, for the sample last applied.
   virtual std::vector<ExportCell> row(const RegionalSettings& regional) const = 0;
   // The transfer file's text.
-  virtual std::string transfer_text(const std::string& text_path, const std::string& target_path) const = 0;
+  virtual std::string transfer_text(const std::string& text_path,
+                                    const std::string& target_path) const = 0;
 
   const ParameterFieldList& fields() const { return fields_; }
 

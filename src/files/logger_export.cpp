@@ -15,9 +15,12 @@ const ParameterField& need(const ParameterFieldList& fields, int control_id) {
 }
 }  // namespace
 
-std::vector<std::string> logger_export_header(int language) { return logger_header(language); }
+std::vector<std::string> logger_export_header(int language) {
+  return logger_header(language);
+}
 
-std::vector<ExportCell> logger_export_row(const ParameterFieldList& fields, const RegionalSettings& regional) {
+std::vector<ExportCell> logger_export_row(const ParameterFieldList& fields,
+                                          const RegionalSettings& regional) {
   const ParameterField& date = need(fields, LoggerTable::kDateControl);
   const DateTime when = ValueCodec::date_from_raw(date.descriptor().value_type, date.raw_date());
   return {export_date_cell(when, regional), export_time_cell(when, regional),
@@ -30,13 +33,16 @@ std::string logger_transfer_text(const std::string& text_path, const std::string
 
 LoggerExport::LoggerExport(int language) : ExportLayout(logger_window(language), "log", language) {}
 
-std::vector<std::string> LoggerExport::header() const { return logger_export_header(language()); }
+std::vector<std::string> LoggerExport::header() const {
+  return logger_export_header(language());
+}
 
 std::vector<ExportCell> LoggerExport::row(const RegionalSettings& regional) const {
   return logger_export_row(fields(), regional);
 }
 
-std::string LoggerExport::transfer_text(const std::string& text_path, const std::string& target_path) const {
+std::string LoggerExport::transfer_text(const std::string& text_path,
+                                        const std::string& target_path) const {
   return logger_transfer_text(text_path, target_path);
 }
 

@@ -10,7 +10,8 @@ namespace orvadw {
 
 std::vector<std::string> logger_export_header(int language);
 // The row of a logger field list holding one decoded entry.
-std::vector<ExportCell> logger_export_row(const ParameterFieldList& fields, const RegionalSettings& regional);
+std::vector<ExportCell> logger_export_row(const ParameterFieldList& fields,
+                                          const RegionalSettings& regional);
 std::string logger_transfer_text(const std::string& text_path, const std::string& target_path);
 
 class LoggerExport : public ExportLayout {
@@ -19,7 +20,8 @@ class LoggerExport : public ExportLayout {
 
   std::vector<std::string> header() const override;
   std::vector<ExportCell> row(const RegionalSettings& regional) const override;
-  std::string transfer_text(const std::string& text_path, const std::string& target_path) const override;
+  std::string transfer_text(const std::string& text_path,
+                            const std::string& target_path) const override;
 };
 
 }  // namespace orvadw

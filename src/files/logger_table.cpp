@@ -37,8 +37,8 @@ bool ends_log(std::span<const std::uint8_t> entry) {
 }  // namespace
 
 std::vector<std::string> logger_header(int language) {
-  return {text_of(kNumberText, language), text_of(kDateText, language), text_of(kTimeText, language),
-          text_of(kObturationText, language)};
+  return {text_of(kNumberText, language), text_of(kDateText, language),
+          text_of(kTimeText, language), text_of(kObturationText, language)};
 }
 
 LoggerTable::LoggerTable(ParameterFieldList& fields) : fields_(fields) {

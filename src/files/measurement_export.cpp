@@ -30,9 +30,9 @@ constexpr int kQualityControl = 1114;
 
 // The macro's column keys, in column order from A.
 constexpr std::array<const char*, 13> kColumnKeys = {
-    "C_Num",     "C_Date",          "C_Time",          "C_DateTime",          "C_Celerite",
-    "C_Temps",   "C_Gain",          "C_IQ",            "C_DateDerSphere",     "C_TimeDerSphere",
-    "C_DateTimeDerSphere", "C_Compteur", "C_Defaut"};
+    "C_Num",   "C_Date", "C_Time",          "C_DateTime",      "C_Celerite",          "C_Temps",
+    "C_Gain",  "C_IQ",   "C_DateDerSphere", "C_TimeDerSphere", "C_DateTimeDerSphere", "C_Compteur",
+    "C_Defaut"};
 
 const ParameterField& need(const ParameterFieldList& fields, int control_id) {
   const ParameterField* f = fields.field(control_id);
@@ -63,7 +63,8 @@ std::vector<std::string> measurement_export_header(int language) {
           t(kFaultText)};
 }
 
-std::vector<ExportCell> measurement_export_row(const ParameterFieldList& fields, const RegionalSettings& regional) {
+std::vector<ExportCell> measurement_export_row(const ParameterFieldList& fields,
+                                               const RegionalSettings& regional) {
   using S = MeasurementSession;
   const DateTime clock = date_of(need(fields, S::kClockControl));
   const DateTime sphere = date_of(need(fields, S::kSphereDateControl));
@@ -83,7 +84,8 @@ std::vector<ExportCell> measurement_export_row(const ParameterFieldList& fields,
   };
 }
 
-std::string measurement_transfer_text(const std::string& text_path, const std::string& target_path) {
+std::string measurement_transfer_text(const std::string& text_path,
+                                      const std::string& target_path) {
   std::string text = transfer_header("mes", text_path, target_path);
   char column = 'A';
   for (const char* key : kColumnKeys) {
@@ -95,15 +97,19 @@ std::string measurement_transfer_text(const std::string& text_path, const std::s
   return text;
 }
 
-MeasurementExport::MeasurementExport(int language) : ExportLayout(measurement_window(language), "mes", language) {}
+MeasurementExport::MeasurementExport(int language)
+    : ExportLayout(measurement_window(language), "mes", language) {}
 
-std::vector<std::string> MeasurementExport::header() const { return measurement_export_header(language()); }
+std::vector<std::string> MeasurementExport::header() const {
+  return measurement_export_header(language());
+}
 
 std::vector<ExportCell> MeasurementExport::row(const RegionalSettings& regional) const {
   return measurement_export_row(fields(), regional);
 }
 
-std::string MeasurementExport::transfer_text(const std::string& text_path, const std::string& target_path) const {
+std::string MeasurementExport::transfer_text(const std::string& text_path,
+                                             const std::string& target_path) const {
   return measurement_transfer_text(text_path, target_path);
 }
 

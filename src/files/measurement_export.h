@@ -15,7 +15,8 @@ namespace orvadw {
 // The column titles in a language.
 std::vector<std::string> measurement_export_header(int language);
 // The row of a measurement field list (a window's, or an export's own).
-std::vector<ExportCell> measurement_export_row(const ParameterFieldList& fields, const RegionalSettings& regional);
+std::vector<ExportCell> measurement_export_row(const ParameterFieldList& fields,
+                                               const RegionalSettings& regional);
 // TYPE, F_IN, F_OUT, then one "C_..." key and column letter a line.
 std::string measurement_transfer_text(const std::string& text_path, const std::string& target_path);
 
@@ -25,7 +26,8 @@ class MeasurementExport : public ExportLayout {
 
   std::vector<std::string> header() const override;
   std::vector<ExportCell> row(const RegionalSettings& regional) const override;
-  std::string transfer_text(const std::string& text_path, const std::string& target_path) const override;
+  std::string transfer_text(const std::string& text_path,
+                            const std::string& target_path) const override;
 };
 
 }  // namespace orvadw

@@ -32,7 +32,8 @@ std::string print_footer_text(int language, const DateTime& now, const RegionalS
 
 // Prints the sheet; the number of pages, or -1 when the printer refused a
 // new page.
-int print_sheet(PrintSurface& surface, const ParameterFieldList& fields, const SheetContent& content,
-                int language, const DateTime& now, const RegionalSettings& regional);
+int print_sheet(PrintSurface& surface, const ParameterFieldList& fields,
+                const SheetContent& content, int language, const DateTime& now,
+                const RegionalSettings& regional);
 
 }  // namespace orvadw

@@ -33,7 +33,9 @@ PrintPoint anchored_position(double x, double y, int flags, PrintSize text, Prin
 
 PrintSurface::~PrintSurface() = default;
 
-void PrintSurface::set_origin(double x, double y) { origin_ = {x, y}; }
+void PrintSurface::set_origin(double x, double y) {
+  origin_ = {x, y};
+}
 
 void PrintSurface::print_text(double x, double y, std::string_view text, int flags, bool enabled) {
   if (!enabled) return;
@@ -50,7 +52,8 @@ void PrintSurface::polyline(std::span<const PrintPoint> points) {
   draw_polyline(moved);
 }
 
-void PrintSurface::draw_chart(const ChartSeries& series, double x, double y, double width, double height) {
+void PrintSurface::draw_chart(const ChartSeries& series, double x, double y, double width,
+                              double height) {
   draw_chart_at(series, {x + origin_.x, y + origin_.y}, {width, height});
 }
 

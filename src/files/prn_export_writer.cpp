@@ -59,7 +59,9 @@ int PrnExportWriter::put(const std::string& bytes) {
   return 0;
 }
 
-int PrnExportWriter::write_header(const std::vector<std::string>& titles) { return put(header_line(titles)); }
+int PrnExportWriter::write_header(const std::vector<std::string>& titles) {
+  return put(header_line(titles));
+}
 
 int PrnExportWriter::write_row(int sample_number, const std::vector<ExportCell>& cells) {
   return put(row_line(sample_number, cells));

@@ -42,18 +42,24 @@ bool ends_with_ignoring_case(std::string_view text, std::string_view suffix) {
 
 std::string ExportResult::message(int language) const {
   switch (status) {
-    case Status::kDone: return {};
-    case Status::kTargetNotWritable: return text_of(kCannotOpenTargetTextId, language);
+    case Status::kDone:
+      return {};
+    case Status::kTargetNotWritable:
+      return text_of(kCannotOpenTargetTextId, language);
     case Status::kSourceNotReadable:
     case Status::kTextNotWritable:
-    case Status::kWriteFailed: return file_failure_message(error_number, language);
+    case Status::kWriteFailed:
+      return file_failure_message(error_number, language);
     case Status::kIncorrectFile:
-    case Status::kRecordNotApplied: return text_of(kIncorrectFileTextId, language);
+    case Status::kRecordNotApplied:
+      return text_of(kIncorrectFileTextId, language);
   }
   return {};
 }
 
-bool RecordExport::is_workbook_path(std::string_view path) { return ends_with_ignoring_case(path, ".xlsx"); }
+bool RecordExport::is_workbook_path(std::string_view path) {
+  return ends_with_ignoring_case(path, ".xlsx");
+}
 
 std::string RecordExport::text_path_for(const ExportRequest& request) {
   if (request.use_spreadsheet) return folder_of(request.target_path) + std::string(kTextFileName);
@@ -79,9 +85,12 @@ ExportResult RecordExport::run(const ExportRequest& request, const RegionalSetti
   // not one of ours leaves no empty text behind.
   RecordReader reader;
   switch (reader.open(request.record_path)) {
-    case RecordReader::Open::kOk: break;
-    case RecordReader::Open::kSystemError: return fail(Status::kSourceNotReadable, reader.error_number());
-    case RecordReader::Open::kNotARecordFile: return fail(Status::kIncorrectFile);
+    case RecordReader::Open::kOk:
+      break;
+    case RecordReader::Open::kSystemError:
+      return fail(Status::kSourceNotReadable, reader.error_number());
+    case RecordReader::Open::kNotARecordFile:
+      return fail(Status::kIncorrectFile);
   }
   const int record_count = reader.record_count();
 
@@ -91,7 +100,8 @@ ExportResult RecordExport::run(const ExportRequest& request, const RegionalSetti
   } else {
     writer = std::make_unique<PrnExportWriter>();
   }
-  if (writer->open(result.text_path) != 0) return fail(Status::kTextNotWritable, writer->error_number());
+  if (writer->open(result.text_path) != 0)
+    return fail(Status::kTextNotWritable, writer->error_number());
   if (writer->write_header(layout_.header()) != 0) {
     writer->close();
     return fail(Status::kWriteFailed, writer->error_number());

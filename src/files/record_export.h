@@ -24,16 +24,16 @@ struct ExportRequest {
 struct ExportResult {
   enum class Status {
     kDone,
-    kTargetNotWritable,   // the chosen file cannot be created
-    kSourceNotReadable,   // the record file cannot be opened
-    kIncorrectFile,       // the record file is not one of ours
-    kTextNotWritable,     // the text file (or workbook) cannot be created
-    kRecordNotApplied,    // failed_record cannot be read or does not fit its group
-    kWriteFailed,         // writing the rows failed (a full disk)
+    kTargetNotWritable,  // the chosen file cannot be created
+    kSourceNotReadable,  // the record file cannot be opened
+    kIncorrectFile,      // the record file is not one of ours
+    kTextNotWritable,    // the text file (or workbook) cannot be created
+    kRecordNotApplied,   // failed_record cannot be read or does not fit its group
+    kWriteFailed,        // writing the rows failed (a full disk)
   };
   Status status = Status::kDone;
-  int error_number = 0;   // errno, when a system call failed
-  int samples = 0;        // rows written
+  int error_number = 0;  // errno, when a system call failed
+  int samples = 0;       // rows written
   int failed_record = -1;
   std::string text_path;  // F_IN: the file written
   bool workbook = false;
@@ -52,7 +52,8 @@ class RecordExport {
 
   explicit RecordExport(ExportLayout& layout) : layout_(layout) {}
 
-  ExportResult run(const ExportRequest& request, const RegionalSettings& regional, const Progress& progress = {});
+  ExportResult run(const ExportRequest& request, const RegionalSettings& regional,
+                   const Progress& progress = {});
 
   // A target that gets a workbook rather than text.
   static bool is_workbook_path(std::string_view path);

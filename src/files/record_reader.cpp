@@ -14,13 +14,16 @@ namespace orvadw {
 
 namespace {
 std::int32_t get_int32(const std::uint8_t* p) {
-  const std::uint32_t u = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                          (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+  const std::uint32_t u =
+      static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+      (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
   return static_cast<std::int32_t>(u);
 }
 }  // namespace
 
-RecordReader::~RecordReader() { close(); }
+RecordReader::~RecordReader() {
+  close();
+}
 
 void RecordReader::close() {
   if (fd_ >= 0) ::close(fd_);
@@ -33,7 +36,8 @@ void RecordReader::close() {
 
 bool RecordReader::have(std::int64_t at, std::size_t count) {
   if (at < 0 || at + static_cast<std::int64_t>(count) > file_size_) return false;
-  if (at >= buffer_offset_ && at + static_cast<std::int64_t>(count) <= buffer_offset_ + static_cast<std::int64_t>(buffer_used_)) {
+  if (at >= buffer_offset_ && at + static_cast<std::int64_t>(count) <=
+                                  buffer_offset_ + static_cast<std::int64_t>(buffer_used_)) {
     return true;
   }
   // Keep the part of the buffer from at on (reading forward), then fill.
@@ -47,8 +51,9 @@ bool RecordReader::have(std::int64_t at, std::size_t count) {
   buffer_offset_ = at;
   if (count > buffer_.size()) buffer_.resize(count);
   while (buffer_used_ < count) {
-    const ssize_t got = ::pread(fd_, buffer_.data() + buffer_used_, buffer_.size() - buffer_used_,
-                                static_cast<off_t>(buffer_offset_ + static_cast<std::int64_t>(buffer_used_)));
+    const ssize_t got =
+        ::pread(fd_, buffer_.data() + buffer_used_, buffer_.size() - buffer_used_,
+                static_cast<off_t>(buffer_offset_ + static_cast<std::int64_t>(buffer_used_)));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       error_number_ = errno;
@@ -70,7 +75,8 @@ bool RecordReader::framed(std::int64_t offset, std::int32_t index, std::int32_t&
   if (offset < first_marker_ || index == INT32_MAX || !have(offset, 8)) return false;
   const std::int32_t marker = get_int32(bytes_at(offset));
   const std::int32_t n = get_int32(bytes_at(offset + 4));
-  if (marker != index || n < 0 || static_cast<std::int64_t>(n) > file_size_ - offset - 16) return false;
+  if (marker != index || n < 0 || static_cast<std::int64_t>(n) > file_size_ - offset - 16)
+    return false;
   const auto size = static_cast<std::size_t>(n);
   if (!have(offset, 16 + size)) return false;
   const std::uint8_t* p = bytes_at(offset);
@@ -83,7 +89,9 @@ bool RecordReader::check_header() {
   std::int32_t length = 0;
   if (!read_int32(0, length)) return false;
   if (length > RecordFile::kMaxHeaderLength || length < RecordFile::kHeaderOverhead) return false;
-  if (file_size_ < static_cast<std::int64_t>(length) + 4 || !have(0, static_cast<std::size_t>(length))) return false;
+  if (file_size_ < static_cast<std::int64_t>(length) + 4 ||
+      !have(0, static_cast<std::size_t>(length)))
+    return false;
   // Three lines after the length; the third, the save time, is 21 long.
   const std::uint8_t* header = bytes_at(0);
   std::size_t pos = 4;
@@ -94,7 +102,9 @@ bool RecordReader::check_header() {
     if (pos >= static_cast<std::size_t>(length)) return false;
     ++pos;
   }
-  if (pos - 1 - line_start != RecordFile::kDateLineLength || pos >= static_cast<std::size_t>(length)) return false;
+  if (pos - 1 - line_start != RecordFile::kDateLineLength ||
+      pos >= static_cast<std::size_t>(length))
+    return false;
   std::int32_t marker = -1;
   if (!read_int32(length, marker) || marker != 0) return false;
   first_marker_ = length;

@@ -49,7 +49,9 @@ class RecordReader {
   // Makes count bytes from at available in the buffer; false when the file
   // does not hold them (or cannot be read).
   bool have(std::int64_t at, std::size_t count);
-  const std::uint8_t* bytes_at(std::int64_t at) const { return buffer_.data() + (at - buffer_offset_); }
+  const std::uint8_t* bytes_at(std::int64_t at) const {
+    return buffer_.data() + (at - buffer_offset_);
+  }
   bool read_int32(std::int64_t at, std::int32_t& value);
   // The length of the well-framed record index whose marker is at offset.
   bool framed(std::int64_t offset, std::int32_t index, std::int32_t& length);

@@ -28,7 +28,8 @@ std::string complete_save_path(std::string_view path, std::string_view extension
     if (!other.empty() && other.front() == '.') other.remove_prefix(1);
     if (other.empty()) continue;
     const std::string suffix = "." + std::string(other);
-    if (path.size() > suffix.size() && path.substr(path.size() - suffix.size()) == suffix) return std::string(path);
+    if (path.size() > suffix.size() && path.substr(path.size() - suffix.size()) == suffix)
+      return std::string(path);
   }
   return complete_save_path(path, extension);
 }

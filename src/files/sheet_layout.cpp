@@ -27,7 +27,9 @@ constexpr int kAtPosition = print_flag::kTop | print_flag::kLeft | print_flag::k
 constexpr const char* kEquals = " = ";
 constexpr const char* kEllipsis = "\xE2\x80\xA6";
 
-bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool is_continuation(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 }  // namespace
 
@@ -171,13 +173,17 @@ void SheetLayout::measure(Block& block) {
   block.width = std::min(block.width, usable_width_ - kLeftMargin);
 }
 
-
 // One pass over the blocks: the cursor, the row being filled and the page.
 class SheetLayout::Pass {
  public:
   Pass(SheetLayout& layout, int total_pages, double top)
-      : l_(layout), s_(layout.surface_), total_(total_pages), printing_(total_pages > 0), row_top_(top),
-        row_bottom_(top), y_(top) {}
+      : l_(layout),
+        s_(layout.surface_),
+        total_(total_pages),
+        printing_(total_pages > 0),
+        row_top_(top),
+        row_bottom_(top),
+        y_(top) {}
 
   int run() {
     for (const Block& block : l_.blocks_) {
@@ -267,9 +273,15 @@ class SheetLayout::Pass {
     }
     for (const Item& item : b.items) {
       switch (item.kind) {
-        case Item::Kind::kLine: line(b, item); break;
-        case Item::Kind::kTable: table(item); break;
-        case Item::Kind::kChart: chart(item); break;
+        case Item::Kind::kLine:
+          line(b, item);
+          break;
+        case Item::Kind::kTable:
+          table(item);
+          break;
+        case Item::Kind::kChart:
+          chart(item);
+          break;
       }
       if (failed_) return;
     }
@@ -292,7 +304,8 @@ class SheetLayout::Pass {
     text(x_, y_, l_.fit(item.name, right() - x_));
     if (!item.name.empty() && equals_x < right()) text(equals_x, y_, kEquals);
     text(value_x, y_, l_.fit(item.value, right() - value_x - unit_room));
-    const double unit_x = std::min(value_x + b.value_width + kUnitGap, right() - unit_room + kUnitGap);
+    const double unit_x =
+        std::min(value_x + b.value_width + kUnitGap, right() - unit_room + kUnitGap);
     text(unit_x, y_, item.unit);
     y_ += l_.line_height_ + kLineGap;
   }
@@ -330,9 +343,14 @@ class SheetLayout::Pass {
       const double tw = s_.text_size(cell).width;
       double at = cx;
       switch (grid.column_alignment(c)) {
-        case CellAlignment::kLeft: break;
-        case CellAlignment::kCentre: at = cx + (w - kCellGap - tw) / 2; break;
-        case CellAlignment::kRight: at = cx + w - kCellGap - tw; break;
+        case CellAlignment::kLeft:
+          break;
+        case CellAlignment::kCentre:
+          at = cx + (w - kCellGap - tw) / 2;
+          break;
+        case CellAlignment::kRight:
+          at = cx + w - kCellGap - tw;
+          break;
       }
       text(at, y_, cell);
       cx += w;

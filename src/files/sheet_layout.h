@@ -35,7 +35,8 @@ class SheetLayout {
   // Where a window's list starts on its first page, below the title.
   static constexpr double kWindowTop = 60;
   // The page number at the foot of each page: bottom, centred on the page.
-  static constexpr int kPageNumberFlags = print_flag::kBottom | print_flag::kCentre | print_flag::kCentredOnX;
+  static constexpr int kPageNumberFlags =
+      print_flag::kBottom | print_flag::kCentre | print_flag::kCentredOnX;
   static constexpr double kChartWidth = 260;
   static constexpr double kChartHeight = 110;
 

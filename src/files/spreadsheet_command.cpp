@@ -38,8 +38,9 @@ bool is_excel_program(std::string_view path_spreadsheet) {
   return normalise_program_name(path_spreadsheet).find(kExcelProgramName) != std::string::npos;
 }
 
-SpreadsheetCommand spreadsheet_command(const std::string& path_spreadsheet, const std::string& text_path,
-                                       const std::string& last_folder, const std::string& macro_path) {
+SpreadsheetCommand spreadsheet_command(const std::string& path_spreadsheet,
+                                       const std::string& text_path, const std::string& last_folder,
+                                       const std::string& macro_path) {
   SpreadsheetCommand command;
   command.program = path_spreadsheet;
   command.working_folder = last_folder;

@@ -33,8 +33,9 @@ bool is_excel_program(std::string_view path_spreadsheet);
 
 // text_path: the file handed over (P); last_folder: L, ending with "/";
 // macro_path: M, empty when none was chosen.
-SpreadsheetCommand spreadsheet_command(const std::string& path_spreadsheet, const std::string& text_path,
-                                       const std::string& last_folder, const std::string& macro_path);
+SpreadsheetCommand spreadsheet_command(const std::string& path_spreadsheet,
+                                       const std::string& text_path, const std::string& last_folder,
+                                       const std::string& macro_path);
 
 // The command line as the program gets it, each word in double quotes
 // except the "/p" switch: for messages and traces.

@@ -19,6 +19,7 @@ struct SpreadsheetSettings {
 SpreadsheetSettings read_spreadsheet_settings(const SettingsStore& settings);
 // "Path Macro <kind>", the home folder when never chosen.
 std::string read_macro_path(const SettingsStore& settings, std::string_view kind_extension);
-int write_macro_path(SettingsStore& settings, std::string_view kind_extension, const std::string& path);
+int write_macro_path(SettingsStore& settings, std::string_view kind_extension,
+                     const std::string& path);
 
 }  // namespace orvadw

@@ -14,7 +14,8 @@ constexpr double kColumnWidth = 20;
 
 // A separator a number format takes literally; any other is quoted.
 std::string literal(const std::string& separator) {
-  if (separator == "/" || separator == "-" || separator == "." || separator == " " || separator == ":") {
+  if (separator == "/" || separator == "-" || separator == "." || separator == " " ||
+      separator == ":") {
     return separator;
   }
   std::string quoted = "\"";
@@ -35,9 +36,12 @@ XlsxExportWriter::~XlsxExportWriter() {
 std::string XlsxExportWriter::date_format(const RegionalSettings& regional) {
   const std::string s = literal(regional.date_separator);
   switch (regional.date_order) {
-    case 0: return "mm" + s + "dd" + s + "yyyy";
-    case 2: return "yyyy" + s + "mm" + s + "dd";
-    default: return "dd" + s + "mm" + s + "yyyy";
+    case 0:
+      return "mm" + s + "dd" + s + "yyyy";
+    case 2:
+      return "yyyy" + s + "mm" + s + "dd";
+    default:
+      return "dd" + s + "mm" + s + "yyyy";
   }
 }
 
@@ -72,8 +76,10 @@ int XlsxExportWriter::open(const std::string& path) {
   time_ = workbook_add_format(workbook_);
   format_set_num_format(time_, time_format(regional_).c_str());
   date_time_ = workbook_add_format(workbook_);
-  format_set_num_format(date_time_, (date_format(regional_) + " " + time_format(regional_)).c_str());
-  if (sheet_ == nullptr || bold_ == nullptr || date_ == nullptr || time_ == nullptr || date_time_ == nullptr) {
+  format_set_num_format(date_time_,
+                        (date_format(regional_) + " " + time_format(regional_)).c_str());
+  if (sheet_ == nullptr || bold_ == nullptr || date_ == nullptr || time_ == nullptr ||
+      date_time_ == nullptr) {
     error_number_ = ENOMEM;
     return -1;
   }
@@ -87,7 +93,8 @@ lxw_format* XlsxExportWriter::number_format(int decimals) {
   auto it = numbers_.find(decimals);
   if (it != numbers_.end()) return it->second;
   lxw_format* format = workbook_add_format(workbook_);
-  const std::string pattern = decimals == 0 ? "0" : "0." + std::string(static_cast<std::size_t>(decimals), '0');
+  const std::string pattern =
+      decimals == 0 ? "0" : "0." + std::string(static_cast<std::size_t>(decimals), '0');
   format_set_num_format(format, pattern.c_str());
   numbers_[decimals] = format;
   return format;
@@ -95,11 +102,16 @@ lxw_format* XlsxExportWriter::number_format(int decimals) {
 
 lxw_format* XlsxExportWriter::format_for(const ExportCell& cell) {
   switch (cell.kind) {
-    case ExportCell::Kind::kDate: return date_;
-    case ExportCell::Kind::kTime: return time_;
-    case ExportCell::Kind::kDateTime: return date_time_;
-    case ExportCell::Kind::kNumber: return number_format(cell.decimals);
-    case ExportCell::Kind::kText: break;
+    case ExportCell::Kind::kDate:
+      return date_;
+    case ExportCell::Kind::kTime:
+      return time_;
+    case ExportCell::Kind::kDateTime:
+      return date_time_;
+    case ExportCell::Kind::kNumber:
+      return number_format(cell.decimals);
+    case ExportCell::Kind::kText:
+      break;
   }
   return nullptr;
 }
@@ -107,11 +119,14 @@ lxw_format* XlsxExportWriter::format_for(const ExportCell& cell) {
 int XlsxExportWriter::write_header(const std::vector<std::string>& titles) {
   if (sheet_ == nullptr) return -1;
   for (std::size_t c = 0; c < titles.size(); ++c) {
-    if (check(worksheet_write_string(sheet_, 0, static_cast<lxw_col_t>(c), titles[c].c_str(), bold_)) != 0) {
+    if (check(worksheet_write_string(sheet_, 0, static_cast<lxw_col_t>(c), titles[c].c_str(),
+                                     bold_)) != 0) {
       return -1;
     }
-    const double width = std::max<double>(kColumnWidth, static_cast<double>(titles[c].size()) + 2.0);
-    worksheet_set_column(sheet_, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), width, nullptr);
+    const double width =
+        std::max<double>(kColumnWidth, static_cast<double>(titles[c].size()) + 2.0);
+    worksheet_set_column(sheet_, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), width,
+                         nullptr);
   }
   row_ = 1;
   return 0;
@@ -127,9 +142,10 @@ int XlsxExportWriter::write_row(int sample_number, const std::vector<ExportCell>
   if (check(worksheet_write_number(sheet_, row, 0, sample_number, nullptr)) != 0) return -1;
   lxw_col_t column = 1;
   for (const ExportCell& cell : cells) {
-    const lxw_error rc = cell.kind == ExportCell::Kind::kText
-                             ? worksheet_write_string(sheet_, row, column, cell.text.c_str(), nullptr)
-                             : worksheet_write_number(sheet_, row, column, cell.value, format_for(cell));
+    const lxw_error rc =
+        cell.kind == ExportCell::Kind::kText
+            ? worksheet_write_string(sheet_, row, column, cell.text.c_str(), nullptr)
+            : worksheet_write_number(sheet_, row, column, cell.value, format_for(cell));
     if (check(rc) != 0) return -1;
     ++column;
   }

@@ -16,7 +16,9 @@ constexpr double kPointsPerInch = 72.0;
 constexpr double kPenFactor = 0.2;
 constexpr int kBold = 700;
 
-QString qtext(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString qtext(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 }  // namespace
 
 PainterPrintSurface::PainterPrintSurface(QPagedPaintDevice& device) : device_(device) {
@@ -34,9 +36,13 @@ bool PainterPrintSurface::begin() {
   return true;
 }
 
-bool PainterPrintSurface::end() { return painter_.isActive() ? painter_.end() : false; }
+bool PainterPrintSurface::end() {
+  return painter_.isActive() ? painter_.end() : false;
+}
 
-int PainterPrintSurface::font_pixels(double points, double scale) { return static_cast<int>(points * scale); }
+int PainterPrintSurface::font_pixels(double points, double scale) {
+  return static_cast<int>(points * scale);
+}
 
 void PainterPrintSurface::select_font(const PrintFont& font) {
   QFont f(QString::fromStdString(font.face));
@@ -68,7 +74,9 @@ PrintSize PainterPrintSurface::page_size() {
   return {device_.width() / horizontal_, device_.height() / vertical_};
 }
 
-bool PainterPrintSurface::new_page() { return device_.newPage(); }
+bool PainterPrintSurface::new_page() {
+  return device_.newPage();
+}
 
 void PainterPrintSurface::draw_text(PrintPoint at, std::string_view text) {
   const QFontMetricsF metrics(painter_.font(), &device_);
@@ -85,7 +93,8 @@ void PainterPrintSurface::draw_chart_at(const ChartSeries& series, PrintPoint at
   // The chart only reads the series it paints.
   CurveChart chart(const_cast<ChartSeries*>(&series));
   const QRect area(static_cast<int>(at.x * horizontal_), static_cast<int>(at.y * vertical_),
-                   static_cast<int>(size.width * horizontal_), static_cast<int>(size.height * vertical_));
+                   static_cast<int>(size.width * horizontal_),
+                   static_cast<int>(size.height * vertical_));
   painter_.save();
   chart.paint(painter_, area);
   painter_.restore();

@@ -4,8 +4,8 @@
 // fonts are sized in points (15 points at 600 dpi is a 125-pixel font),
 // texts are drawn with their top-left corner at the position, and a chart is
 // painted by the curve chart's own painter.
-#include <QPainter>
 #include <QPagedPaintDevice>
+#include <QPainter>
 
 #include "files/print_surface.h"
 

@@ -1,8 +1,8 @@
 #include "ui/printer_choice.h"
 
+#include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPageSize>
 #include <QPrinterInfo>
 
 namespace orvadw {
@@ -21,13 +21,17 @@ PrinterChoice& PrinterChoice::current() {
   return installed() != nullptr ? *installed() : system;
 }
 
-void PrinterChoice::install(PrinterChoice* choice) { installed() = choice; }
+void PrinterChoice::install(PrinterChoice* choice) {
+  installed() = choice;
+}
 
 ScopedPrinterChoice::ScopedPrinterChoice(PrinterChoice* choice) : previous_(installed()) {
   PrinterChoice::install(choice);
 }
 
-ScopedPrinterChoice::~ScopedPrinterChoice() { PrinterChoice::install(previous_); }
+ScopedPrinterChoice::~ScopedPrinterChoice() {
+  PrinterChoice::install(previous_);
+}
 
 bool SystemPrinterChoice::set_up(QPrinter& printer, QWidget* parent) {
   QPrintDialog dialog(&printer, parent);

@@ -193,9 +193,13 @@ void OperatingView::on_button_click(int control, qint64) {
   }
 }
 
-void OperatingView::print_view() { print_window(*this, true); }
+void OperatingView::print_view() {
+  print_window(*this, true);
+}
 
-void OperatingView::export_to_spreadsheet() { export_records(*this); }
+void OperatingView::export_to_spreadsheet() {
+  export_records(*this);
+}
 
 int OperatingView::open_file(int& record_count) {
   FileHeader header;

@@ -51,7 +51,9 @@ TEST_F(PrintEntryTest, ASettingsFilePrintsEveryVisibleValue) {
     RecordFileSession files(language);
     files.build_header_text("Paramétrage", {"1", "2", "3", "10-11-A", "Meter"});
     std::string target = eta;
-    ASSERT_EQ(files.save_record(target, values.register_image(block::kParameters), RecordFileSession::kNewFileMode), 0);
+    ASSERT_EQ(files.save_record(target, values.register_image(block::kParameters),
+                                RecordFileSession::kNewFileMode),
+              0);
   }
   ASSERT_EQ(run({"--print", eta, "--pdf", file("site.pdf")}), 0) << out;
   EXPECT_EQ(test::pdf_pages(file("site.pdf")), 1);
@@ -63,7 +65,9 @@ TEST_F(PrintEntryTest, ASettingsFilePrintsEveryVisibleValue) {
   values.field(1256)->set_text("10-11-A");
   int lines = 0;
   for (const ParameterField& field : values) {
-    if (!SheetLayout::is_on_sheet(field) || SheetLayout::heading_of(field) != SheetLayout::Heading::kNone) continue;
+    if (!SheetLayout::is_on_sheet(field) ||
+        SheetLayout::heading_of(field) != SheetLayout::Heading::kNone)
+      continue;
     const std::string label = field.label_text();
     if (label.empty()) continue;
     std::string line = label + " = " + field.value_text();

@@ -26,7 +26,8 @@ TEST(ExportCommand, WritesThePrnTextInTheUsersRegionalFormat) {
   ASSERT_TRUE(test::write_logger_file(dir.file("events.log")));
   {
     ScopedEnv locale("LC_ALL", "fr_FR.UTF-8");
-    const CliRun r = capture_cli({"export", dir.file("run.mes"), dir.file("fr.prn"), "--language", "1"});
+    const CliRun r =
+        capture_cli({"export", dir.file("run.mes"), dir.file("fr.prn"), "--language", "1"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "samples: 2\ntext: " + dir.file("fr.prn") + "\n");
     EXPECT_EQ(test::read_file(dir.file("fr.prn")), test::kMeasurementPrnFrench);
@@ -47,13 +48,17 @@ TEST(ExportCommand, WritesThePrnTextInTheUsersRegionalFormat) {
 TEST(ExportCommand, SaysWhichRecordStoppedTheExport) {
   test::TempDir dir;
   std::vector<test::RecordBytes> records;
-  for (const auto& sample : test::measurement_samples()) records.insert(records.end(), sample.begin(), sample.end());
+  for (const auto& sample : test::measurement_samples())
+    records.insert(records.end(), sample.begin(), sample.end());
   records[5].resize(10);
   ASSERT_TRUE(test::write_record_file(dir.file("cut.mes"), records));
   CliRun r = capture_cli({"export", dir.file("cut.mes"), dir.file("cut.prn")});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "orvadw-cli export: Incorrect File (record 5 does not hold block 0xFFFF of window measurement; 1 "
-                   "samples written to " + dir.file("cut.prn") + ")\n");
+  EXPECT_EQ(r.err,
+            "orvadw-cli export: Incorrect File (record 5 does not hold block 0xFFFF of window "
+            "measurement; 1 "
+            "samples written to " +
+                dir.file("cut.prn") + ")\n");
   EXPECT_EQ(test::lines_of(test::read_file(dir.file("cut.prn"))).size(), 2u);
 
   r = capture_cli({"export", dir.file("cut.mes"), dir.file("none/cut.prn")});
@@ -61,11 +66,14 @@ TEST(ExportCommand, SaysWhichRecordStoppedTheExport) {
   EXPECT_NE(r.err.find(text_of(67, kEnglish)), std::string::npos) << r.err;
   EXPECT_EQ(capture_cli({"export", dir.file("cut.eta"), dir.file("x.prn")}).status, 2);
   EXPECT_EQ(capture_cli({"export", dir.file("cut.mes")}).status, 2);
-  EXPECT_EQ(capture_cli({"export", dir.file("cut.mes"), dir.file("x.prn"), "--macro", "m.xls"}).status, 2);
+  EXPECT_EQ(
+      capture_cli({"export", dir.file("cut.mes"), dir.file("x.prn"), "--macro", "m.xls"}).status,
+      2);
   EXPECT_EQ(capture_cli({"export", dir.file("cut.mes"), dir.file("x.prn"), "--open"}).status, 2);
 }
 
-std::string configuration(const test::TempDir& dir, const std::string& program, const std::string& name = {}) {
+std::string configuration(const test::TempDir& dir, const std::string& program,
+                          const std::string& name = {}) {
   const std::string path = dir.file("test.OrvadW10");
   SettingsStore store(path);
   store.write_text("Spreadsheet", "Path Spreadsheet", program);
@@ -83,13 +91,16 @@ TEST(ExportCommand, StartsTheSpreadsheetWithTheCommandLineOfItsKind) {
   {
     test::StandInProgram localc(dir.file("one"), "localc", dir.file("a.prn"));
     const std::string config = configuration(dir, localc.path());
-    const CliRun r = capture_cli({"--config", config, "export", dir.file("run.mes"), dir.file("a.prn"), "--open"});
+    const CliRun r = capture_cli(
+        {"--config", config, "export", dir.file("run.mes"), dir.file("a.prn"), "--open"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(localc.calls(), (std::vector<std::string>{dir.path(), dir.file("a.prn"), "watched-there"}));
-    EXPECT_NE(r.out.find("started: \"" + localc.path() + "\" \"" + dir.file("a.prn") + "\""), std::string::npos);
+    EXPECT_EQ(localc.calls(),
+              (std::vector<std::string>{dir.path(), dir.file("a.prn"), "watched-there"}));
+    EXPECT_NE(r.out.find("started: \"" + localc.path() + "\" \"" + dir.file("a.prn") + "\""),
+              std::string::npos);
     // It runs no macro.
-    EXPECT_EQ(capture_cli({"--config", config, "export", dir.file("run.mes"), dir.file("b.prn"), "--open", "--macro",
-                           dir.file("m.xls")})
+    EXPECT_EQ(capture_cli({"--config", config, "export", dir.file("run.mes"), dir.file("b.prn"),
+                           "--open", "--macro", dir.file("m.xls")})
                   .status,
               1);
   }
@@ -98,21 +109,25 @@ TEST(ExportCommand, StartsTheSpreadsheetWithTheCommandLineOfItsKind) {
   {
     test::StandInProgram excel(dir.file("two"), "excel.exe", dir.file("b.prn"));
     const std::string config = configuration(dir, excel.path());
-    const CliRun r = capture_cli({"--config", config, "export", dir.file("run.mes"), dir.file("b.prn"), "--open"});
+    const CliRun r = capture_cli(
+        {"--config", config, "export", dir.file("run.mes"), dir.file("b.prn"), "--open"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(excel.calls(), (std::vector<std::string>{dir.path(), dir.file("b.prn"), "/p", folder, "watched-there"}));
+    EXPECT_EQ(excel.calls(), (std::vector<std::string>{dir.path(), dir.file("b.prn"), "/p", folder,
+                                                       "watched-there"}));
   }
   {
     test::StandInProgram excel(dir.file("three"), "excel.exe", dir.file("c.xls"));
     const std::string config = configuration(dir, excel.path());
-    const CliRun r = capture_cli({"--config", config, "export", dir.file("run.mes"), dir.file("c.xls"), "--open",
-                                  "--macro", dir.file("convert.xls")});
+    const CliRun r = capture_cli({"--config", config, "export", dir.file("run.mes"),
+                                  dir.file("c.xls"), "--open", "--macro", dir.file("convert.xls")});
     ASSERT_EQ(r.status, 0) << r.err;
     // The target does not exist when the spreadsheet starts; the text and
     // the transfer file are beside it.
-    EXPECT_EQ(excel.calls(), (std::vector<std::string>{dir.path(), "/p", folder, dir.file("convert.xls"), "watched-gone"}));
+    EXPECT_EQ(excel.calls(), (std::vector<std::string>{dir.path(), "/p", folder,
+                                                       dir.file("convert.xls"), "watched-gone"}));
     EXPECT_EQ(test::read_file(dir.file("ZEKPrnTemp.prn")), test::kMeasurementPrnEnglish);
-    const std::vector<std::string> transfer = test::lines_of(test::read_file(dir.file("ZEKTransfert.$dat")));
+    const std::vector<std::string> transfer =
+        test::lines_of(test::read_file(dir.file("ZEKTransfert.$dat")));
     ASSERT_EQ(transfer.size(), 16u);
     EXPECT_EQ(transfer[0], "TYPE\tmes");
     EXPECT_EQ(transfer[1], "F_IN\t" + dir.file("ZEKPrnTemp.prn"));
@@ -120,9 +135,11 @@ TEST(ExportCommand, StartsTheSpreadsheetWithTheCommandLineOfItsKind) {
   }
   // A program that is not there: no message in a window, but here it is said.
   const std::string config = configuration(dir, dir.file("no-such-program"));
-  const CliRun r = capture_cli({"--config", config, "export", dir.file("run.mes"), dir.file("d.prn"), "--open"});
+  const CliRun r =
+      capture_cli({"--config", config, "export", dir.file("run.mes"), dir.file("d.prn"), "--open"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("could not be started: No such file or directory"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("could not be started: No such file or directory"), std::string::npos)
+      << r.err;
   EXPECT_TRUE(test::path_exists(dir.file("d.prn")));
 }
 

@@ -78,7 +78,9 @@ TEST(ShowEncode, EveryWindowBlockSurvivesTheTextForm) {
       bool rounded = (window == "measurement" && block == block::kMeasure) || block == block::kEscEntry ||
                      block == block::kLoggerEntry;
       if (rounded) {
-        const auto values = [](const std::string& out) { return out.substr(0, out.rfind("# CRC-32 ")); };
+        const auto values = [](const std::string& out) {
+          return out.substr(0, out.rfind("# CRC-32 "));
+        };
         EXPECT_EQ(values(reshown.out), values(shown.out));
       } else {
         EXPECT_EQ(reshown.out, shown.out);
@@ -124,8 +126,9 @@ TEST(ShowEncode, KeysLabelsAndUnits) {
   r = capture_cli({"show", "--window", "analog", "--block", "0x3000",
                    "000000000000 0000 FFFF 0005 EC54", "--language", "1"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, text_of(169, kFrench) + " = 10\n" + text_of(168, kFrench) + " = 65535\n" + text_of(169, kFrench) +
-                       " #2 = 5\n" + text_of(168, kFrench) + " #2 = 60500\n# CRC-32 C36DA12F\n");
+  EXPECT_EQ(r.out, text_of(169, kFrench) + " = 10\n" + text_of(168, kFrench) + " = 65535\n" +
+                       text_of(169, kFrench) + " #2 = 5\n" + text_of(168, kFrench) +
+                       " #2 = 60500\n# CRC-32 C36DA12F\n");
 }
 
 TEST(ShowEncode, EncodeTypesLikeAPerson) {

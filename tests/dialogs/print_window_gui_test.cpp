@@ -26,7 +26,8 @@ using test::DialogTestEnv;
 // A comparison-like list: one grid of rows under a header.
 ParameterFieldList rows_list(int rows) {
   return test::grid_field_list(rows, {"Parameter", "File", "Instrument"}, [](int r) {
-    return std::vector<std::string>{"row " + std::to_string(r), std::to_string(r), std::to_string(r + 1000)};
+    return std::vector<std::string>{"row " + std::to_string(r), std::to_string(r),
+                                    std::to_string(r + 1000)};
   });
 }
 
@@ -46,12 +47,14 @@ TEST_F(PrintWindowTest, ALongListGoesOnNumberedPagesAndLosesNoLine) {
   EXPECT_EQ(test::pdf_pages(pdf), 3);
   const std::string text = test::pdf_text(pdf);
   EXPECT_NE(text.find("Differences"), std::string::npos);
-  for (const char* number : {"1/3", "2/3", "3/3"}) EXPECT_NE(text.find(number), std::string::npos) << number;
+  for (const char* number : {"1/3", "2/3", "3/3"})
+    EXPECT_NE(text.find(number), std::string::npos) << number;
   EXPECT_NE(text.find(text_of(101, kEnglish)), std::string::npos);
   EXPECT_NE(text.find("OrvadW 10"), std::string::npos);
   std::size_t at = 0;
   for (int r = 1; r <= 150; ++r) {
-    const std::string line = "row " + std::to_string(r) + " " + std::to_string(r) + " " + std::to_string(r + 1000);
+    const std::string line =
+        "row " + std::to_string(r) + " " + std::to_string(r) + " " + std::to_string(r + 1000);
     const std::size_t found = text.find(line, at);
     ASSERT_NE(found, std::string::npos) << line;
     at = found + line.size();
@@ -74,14 +77,16 @@ TEST_F(PrintWindowTest, CancelPrintsNothingAndAPrinterThatWillNotStartIsSaid) {
 
   printers.set_default_printer(false);
   EXPECT_EQ(print_window(list, QStringLiteral("Sheet"), false, nullptr, kEnglish), -1);
-  EXPECT_EQ(test::shown_texts(env.messages), std::vector<QString>{QStringLiteral("You have no default printer!")});
+  EXPECT_EQ(test::shown_texts(env.messages),
+            std::vector<QString>{QStringLiteral("You have no default printer!")});
   EXPECT_TRUE(env.messages.shown()[0].caption.isEmpty());
 
   env.messages.clear();
   PdfPrinterChoice nowhere(QString::fromStdString(path("no-such-folder/sheet.pdf")));
   ScopedPrinterChoice nowhere_scope(&nowhere);
   EXPECT_EQ(print_window(list, QStringLiteral("Sheet"), true, nullptr, kEnglish), -1);
-  EXPECT_EQ(test::shown_texts(env.messages), std::vector<QString>{QStringLiteral("Printer wouldn't initalize")});
+  EXPECT_EQ(test::shown_texts(env.messages),
+            std::vector<QString>{QStringLiteral("Printer wouldn't initalize")});
 }
 
 TEST_F(PrintWindowTest, AParameterSheetCarriesTheChecksumTheCommandLineShows) {
@@ -104,12 +109,15 @@ TEST_F(PrintWindowTest, AParameterSheetCarriesTheChecksumTheCommandLineShows) {
   const std::string text = test::pdf_text(printers.files().at(0).toStdString());
 
   std::ostringstream out, err;
-  ASSERT_EQ(cli::run_cli({"show", "--window", "settings", "--block", "0x1000", test::hex(record)}, out, err), 0);
+  ASSERT_EQ(cli::run_cli({"show", "--window", "settings", "--block", "0x1000", test::hex(record)},
+                         out, err),
+            0);
   const std::string shown = out.str();
   const std::string checksum = shown.substr(shown.rfind("# CRC-32 ") + 2, 15);
   EXPECT_NE(text.find(checksum), std::string::npos) << checksum << "\n" << text;
   // The title, and the values as the window shows them.
-  EXPECT_NE(text.find(window.windowTitle().simplified().toStdString()), std::string::npos) << text.substr(0, 300);
+  EXPECT_NE(text.find(window.windowTitle().simplified().toStdString()), std::string::npos)
+      << text.substr(0, 300);
   EXPECT_NE(text.find(text_of(104, kEnglish) + " = 37"), std::string::npos) << text;
   EXPECT_NE(text.find(" = 114.3 mm"), std::string::npos);
   EXPECT_NE(text.find("1/1"), std::string::npos);

@@ -416,7 +416,8 @@ TEST_F(SettingsFamilyTest, ReadAndSaveWritesTheFileAndReadAndPrintHandsOverToPri
   printers.set_default_printer(false);
   env.messages.clear();
   EXPECT_EQ(make<AnalogOutputDialog>(129)->exec(), QDialog::Rejected);
-  EXPECT_EQ(test::shown_texts(env.messages), std::vector<QString>{QStringLiteral("You have no default printer!")});
+  EXPECT_EQ(test::shown_texts(env.messages),
+            std::vector<QString>{QStringLiteral("You have no default printer!")});
   EXPECT_TRUE(printers.files().empty());
   // With one, the sheet goes to it without a dialog.
   printers.set_default_printer(true);

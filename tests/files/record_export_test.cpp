@@ -30,8 +30,9 @@ RegionalSettings day_month_year(const char* decimal) {
   return r;
 }
 
-ExportResult run_export(const std::string& kind, int language, const std::string& source, const std::string& target,
-                        const RegionalSettings& regional, bool use_spreadsheet = false) {
+ExportResult run_export(const std::string& kind, int language, const std::string& source,
+                        const std::string& target, const RegionalSettings& regional,
+                        bool use_spreadsheet = false) {
   std::unique_ptr<ExportLayout> layout = ExportLayout::for_kind(kind, language);
   EXPECT_NE(layout, nullptr);
   ExportRequest request{source, target, use_spreadsheet};
@@ -55,7 +56,8 @@ TEST(RecordExport, MeasurementFileInEnglishAndInFrenchWithTheDecimalComma) {
   const std::string source = dir.file("run.mes");
   ASSERT_TRUE(test::write_measurement_file(source));
 
-  ExportResult english = run_export("mes", kEnglish, source, dir.file("en.prn"), day_month_year("."));
+  ExportResult english =
+      run_export("mes", kEnglish, source, dir.file("en.prn"), day_month_year("."));
   ASSERT_TRUE(english.ok()) << english.message(kEnglish);
   EXPECT_EQ(english.samples, 2);
   EXPECT_EQ(english.text_path, dir.file("en.prn"));
@@ -70,7 +72,8 @@ TEST(RecordExport, LoggerFileOfThreeEntriesGivesFourLines) {
   TempDir dir;
   const std::string source = dir.file("events.log");
   ASSERT_TRUE(test::write_logger_file(source));
-  ExportResult result = run_export("log", kEnglish, source, dir.file("events.prn"), day_month_year("."));
+  ExportResult result =
+      run_export("log", kEnglish, source, dir.file("events.prn"), day_month_year("."));
   ASSERT_TRUE(result.ok());
   EXPECT_EQ(result.samples, 3);
   EXPECT_EQ(test::read_file(dir.file("events.prn")), test::kLoggerPrnEnglish);
@@ -80,10 +83,12 @@ TEST(RecordExport, ARecordThatDoesNotFitStopsTheExportAndKeepsWhatWasWritten) {
   TempDir dir;
   const std::string source = dir.file("cut.mes");
   std::vector<test::RecordBytes> records;
-  for (const auto& sample : test::measurement_samples()) records.insert(records.end(), sample.begin(), sample.end());
+  for (const auto& sample : test::measurement_samples())
+    records.insert(records.end(), sample.begin(), sample.end());
   records[4].resize(46);  // the second sample's live block, two bytes short
   ASSERT_TRUE(test::write_record_file(source, records));
-  ExportResult result = run_export("mes", kEnglish, source, dir.file("cut.prn"), day_month_year("."));
+  ExportResult result =
+      run_export("mes", kEnglish, source, dir.file("cut.prn"), day_month_year("."));
   EXPECT_EQ(result.status, ExportResult::Status::kRecordNotApplied);
   EXPECT_EQ(result.failed_record, 4);
   EXPECT_EQ(result.samples, 1);
@@ -94,7 +99,8 @@ TEST(RecordExport, ARecordThatDoesNotFitStopsTheExportAndKeepsWhatWasWritten) {
   // A sample cut short at the end of a recording is not one: the whole
   // samples before it are the export.
   records = {};
-  for (const auto& sample : test::measurement_samples()) records.insert(records.end(), sample.begin(), sample.end());
+  for (const auto& sample : test::measurement_samples())
+    records.insert(records.end(), sample.begin(), sample.end());
   records.pop_back();
   ASSERT_TRUE(test::write_record_file(source, records));
   result = run_export("mes", kEnglish, source, dir.file("tail.prn"), day_month_year("."));
@@ -116,7 +122,8 @@ TEST(RecordExport, ABrokenFrameStopsTheExportAtItsRecord) {
   for (int r = 0; r < 3; ++r) at += 12 + sizes[r];
   bytes[at + 8 + 44] ^= 0x01;
   ASSERT_TRUE(test::write_file_bytes(source, bytes));
-  ExportResult result = run_export("mes", kEnglish, source, dir.file("out.prn"), day_month_year("."));
+  ExportResult result =
+      run_export("mes", kEnglish, source, dir.file("out.prn"), day_month_year("."));
   EXPECT_EQ(result.status, ExportResult::Status::kRecordNotApplied);
   EXPECT_EQ(result.failed_record, 3);
   EXPECT_EQ(result.samples, 1);
@@ -133,7 +140,8 @@ TEST(RecordExport, AFileCutDuringAWriteExportsItsCompleteSamples) {
   ASSERT_EQ(reader.open(source), RecordReader::Open::kOk);
   EXPECT_TRUE(reader.tail_damaged());
   EXPECT_EQ(reader.record_count(), 5);
-  ExportResult result = run_export("mes", kEnglish, source, dir.file("cut.prn"), day_month_year("."));
+  ExportResult result =
+      run_export("mes", kEnglish, source, dir.file("cut.prn"), day_month_year("."));
   ASSERT_TRUE(result.ok());
   EXPECT_EQ(result.samples, 1);
 
@@ -150,22 +158,26 @@ TEST(RecordExport, BadSourcesAndTargetsLeaveNothingBehind) {
   const std::string source = dir.file("run.mes");
   ASSERT_TRUE(test::write_measurement_file(source));
   // A folder that does not exist.
-  ExportResult result = run_export("mes", kEnglish, source, dir.file("none/out.prn"), day_month_year("."));
+  ExportResult result =
+      run_export("mes", kEnglish, source, dir.file("none/out.prn"), day_month_year("."));
   EXPECT_EQ(result.status, ExportResult::Status::kTargetNotWritable);
   EXPECT_EQ(result.message(kEnglish), text_of(67, kEnglish));
   // A file that is not a record file: no text file is left.
   ASSERT_TRUE(test::write_file(dir.file("junk.mes"), "not a record file\n"));
-  result = run_export("mes", kEnglish, dir.file("junk.mes"), dir.file("junk.prn"), day_month_year("."));
+  result =
+      run_export("mes", kEnglish, dir.file("junk.mes"), dir.file("junk.prn"), day_month_year("."));
   EXPECT_EQ(result.status, ExportResult::Status::kIncorrectFile);
   EXPECT_FALSE(test::path_exists(dir.file("junk.prn")));
   // A source that is not there: the system's reason after text 77.
-  result = run_export("mes", kEnglish, dir.file("gone.mes"), dir.file("gone.prn"), day_month_year("."));
+  result =
+      run_export("mes", kEnglish, dir.file("gone.mes"), dir.file("gone.prn"), day_month_year("."));
   EXPECT_EQ(result.status, ExportResult::Status::kSourceNotReadable);
   EXPECT_EQ(result.message(kEnglish).rfind(text_of(77, kEnglish), 0), 0u);
   EXPECT_FALSE(test::path_exists(dir.file("gone.prn")));
   // A logger file read as a measurement file: its first record does not fit.
   ASSERT_TRUE(test::write_logger_file(dir.file("events.log")));
-  result = run_export("mes", kEnglish, dir.file("events.log"), dir.file("wrong.prn"), day_month_year("."));
+  result = run_export("mes", kEnglish, dir.file("events.log"), dir.file("wrong.prn"),
+                      day_month_year("."));
   EXPECT_EQ(result.status, ExportResult::Status::kRecordNotApplied);
   EXPECT_EQ(result.failed_record, 0);
 }
@@ -184,13 +196,18 @@ TEST(RecordExport, WithAMacroTheTextGoesBesideTheTargetAndTheTargetIsGone) {
 
   // The transfer file the macro reads.
   std::unique_ptr<ExportLayout> layout = ExportLayout::for_kind("mes", kEnglish);
-  ASSERT_EQ(write_transfer_file(dir.path() + "/", layout->transfer_text(result.text_path, target)), 0);
+  ASSERT_EQ(write_transfer_file(dir.path() + "/", layout->transfer_text(result.text_path, target)),
+            0);
   EXPECT_EQ(test::read_file(dir.file("ZEKTransfert.$dat")),
             "TYPE\tmes\nF_IN\t" + result.text_path + "\nF_OUT\t" + target +
-                "\nC_Num\tA\nC_Date\tB\nC_Time\tC\nC_DateTime\tD\nC_Celerite\tE\nC_Temps\tF\nC_Gain\tG\nC_IQ\tH\n"
-                "C_DateDerSphere\tI\nC_TimeDerSphere\tJ\nC_DateTimeDerSphere\tK\nC_Compteur\tL\nC_Defaut\tM\n");
+                "\nC_Num\tA\nC_Date\tB\nC_Time\tC\nC_DateTime\tD\nC_Celerite\tE\nC_Temps\tF\nC_"
+                "Gain\tG\nC_IQ\tH\n"
+                "C_DateDerSphere\tI\nC_TimeDerSphere\tJ\nC_DateTimeDerSphere\tK\nC_Compteur\tL\nC_"
+                "Defaut\tM\n");
   layout = ExportLayout::for_kind("log", kEnglish);
-  ASSERT_EQ(write_transfer_file(dir.path() + "/", layout->transfer_text("/x/ZEKPrnTemp.prn", "/x/é.xls")), 0);
+  ASSERT_EQ(
+      write_transfer_file(dir.path() + "/", layout->transfer_text("/x/ZEKPrnTemp.prn", "/x/é.xls")),
+      0);
   EXPECT_EQ(test::read_file(dir.file("ZEKTransfert.$dat")),
             "TYPE\tlog\nF_IN\t/x/ZEKPrnTemp.prn\nF_OUT\t/x/\xE9.xls\n");
   EXPECT_NE(write_transfer_file(dir.file("none/"), "x"), 0);

@@ -39,7 +39,9 @@ TEST(AnchoredPosition, FlagsMoveTheTextAsTheSheetNeedsIt) {
   using namespace print_flag;
   const PrintSize page{600, 800};
   const PrintSize text{100, 12};
-  auto at = [&](double x, double y, int flags) { return anchored_position(x, y, flags, text, page); };
+  auto at = [&](double x, double y, int flags) {
+    return anchored_position(x, y, flags, text, page);
+  };
   // The title: top, centred on the page.
   EXPECT_DOUBLE_EQ(at(0, 10, kTop | kCentre | kCentredOnX).x, 250);
   EXPECT_DOUBLE_EQ(at(0, 10, kTop | kCentre | kCentredOnX).y, 10);
@@ -180,7 +182,9 @@ TEST(SheetLayout, ATitleLongerThanThePageIsCutNotLost) {
   LoggerSheet logger;
   RecordingPrintSurface s(kA4Width, kA4Height);
   const std::string title = "Logger - /a/very/long/path/" + std::string(150, 'x') + ".log";
-  ASSERT_EQ(print_sheet(s, logger.fields, {title, "CRC-32 00000000"}, kEnglish, DateTime(), RegionalSettings()), 1);
+  ASSERT_EQ(print_sheet(s, logger.fields, {title, "CRC-32 00000000"}, kEnglish, DateTime(),
+                        RegionalSettings()),
+            1);
   const auto& first = s.texts().front();
   EXPECT_EQ(first.text.rfind("Logger - /a/very/long/path/", 0), 0u);
   EXPECT_EQ(first.text.substr(first.text.size() - 3), "\xE2\x80\xA6");
@@ -218,7 +222,8 @@ TEST(SheetLayout, HeadingsPlaceBlocksInRowsAndColumns) {
   const auto jbus = s.find(text_of(104, kEnglish));
   ASSERT_EQ(jbus.size(), 1u);
   bool equals_found = false;
-  for (const auto& t : s.texts()) equals_found |= t.text == " = " && t.y == jbus[0].y && t.x > jbus[0].x;
+  for (const auto& t : s.texts())
+    equals_found |= t.text == " = " && t.y == jbus[0].y && t.x > jbus[0].x;
   EXPECT_TRUE(equals_found);
   expect_inside(s, kA4Width, kA4Height);
 }

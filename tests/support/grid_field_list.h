@@ -12,8 +12,9 @@
 
 namespace orvadw::test {
 
-inline ParameterFieldList grid_field_list(int rows, const std::vector<std::string>& header,
-                                          const std::function<std::vector<std::string>(int row)>& row) {
+inline ParameterFieldList grid_field_list(
+    int rows, const std::vector<std::string>& header,
+    const std::function<std::vector<std::string>(int row)>& row) {
   ParameterFieldList list(kEnglish);
   ParameterDescriptor grid;
   grid.control_id = 5000;

@@ -10,13 +10,15 @@
 
 namespace orvadw::test {
 
-StandInProgram::StandInProgram(const std::string& folder, const std::string& name, const std::string& watched)
+StandInProgram::StandInProgram(const std::string& folder, const std::string& name,
+                               const std::string& watched)
     : path_(folder + "/" + name), calls_(folder + "/calls") {
   ::mkdir(folder.c_str(), 0755);
   // Written whole, then renamed: a reader never sees half of it.
-  const std::string script = "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"$a\"; done; if [ -e '" + watched +
-                             "' ]; then echo watched-there; else echo watched-gone; fi; } > '" + calls_ +
-                             ".part'\nmv '" + calls_ + ".part' '" + calls_ + "'\n";
+  const std::string script = "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"$a\"; done; if [ -e '" +
+                             watched +
+                             "' ]; then echo watched-there; else echo watched-gone; fi; } > '" +
+                             calls_ + ".part'\nmv '" + calls_ + ".part' '" + calls_ + "'\n";
   write_file(path_, script);
   ::chmod(path_.c_str(), 0755);
 }

@@ -4,10 +4,10 @@
 // macro, seen by a stand-in program.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
-#include <sys/stat.h>
 
 #include "base/program_folder.h"
 #include "base/text_table.h"
@@ -84,8 +84,8 @@ TEST_F(PrintExportTest, TheLoggerPrintsItsTableOnOnePage) {
   EXPECT_EQ(test::pdf_pages(pdf), 1);
   const std::string text = test::pdf_text(pdf);
   EXPECT_NE(text.find(view->windowTitle().simplified().toStdString()), std::string::npos) << text;
-  for (const char* line : {"N° Date Time T Obt(µs)\n", "1 31/12/2005 23:59:58 1000\n", "2 02/01/2006 08:00:01 1024\n",
-                           "3 03/01/2006 09:16:32 128\n", "1/1"}) {
+  for (const char* line : {"N° Date Time T Obt(µs)\n", "1 31/12/2005 23:59:58 1000\n",
+                           "2 02/01/2006 08:00:01 1024\n", "3 03/01/2006 09:16:32 128\n", "1/1"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
   }
   EXPECT_NE(text.find(text_of(101, kEnglish)), std::string::npos);
@@ -110,7 +110,8 @@ TEST_F(PrintExportTest, TheMeasurementExportIsTheCommandLinesByteForByte) {
   test::ScopedEnv locale("LC_ALL", kRegion);
   test::ChildProcess cli;
   ASSERT_TRUE(cli.start({test::program_path("orvadw-cli"), "export", source, env.file("cli.prn")}));
-  ASSERT_EQ(cli.wait(test::ChildProcess::Clock::now() + std::chrono::seconds(30)), 0) << cli.out_text();
+  ASSERT_EQ(cli.wait(test::ChildProcess::Clock::now() + std::chrono::seconds(30)), 0)
+      << cli.out_text();
   EXPECT_EQ(test::read_file(env.file("cli.prn")), window);
 
   // A name ending in .xlsx gets a workbook, not a text.
@@ -141,19 +142,24 @@ TEST_F(PrintExportTest, TheSpreadsheetRunsTheChosenMacroOnTheTextBesideTheTarget
   env.messages.queue_answer(MessageService::kYes);  // replace it
   view->button(OperatingView::kExportButton)->click();
   EXPECT_EQ(offered_macro, home_folder()) << "none was chosen before";
-  EXPECT_EQ(SettingsStore(env.configuration_path()).read_text("Spreadsheet", "Path Macro mes", ""), macro);
+  EXPECT_EQ(SettingsStore(env.configuration_path()).read_text("Spreadsheet", "Path Macro mes", ""),
+            macro);
   ASSERT_EQ(env.files.asked().size(), 2u);
   EXPECT_FALSE(env.files.asked()[0].save);
-  EXPECT_EQ(env.files.asked()[0].request.filter, QString::fromLatin1(MacroChoiceDialog::kMacroFilter));
+  EXPECT_EQ(env.files.asked()[0].request.filter,
+            QString::fromLatin1(MacroChoiceDialog::kMacroFilter));
   const auto& save = env.files.asked().back().request;
   EXPECT_EQ(save.filter, QStringLiteral("Excel File (*.xls)|*.xls|"));
 
   // "/p", the target's folder and the macro; the target is not there when
   // the spreadsheet starts, the text and the transfer file are beside it.
-  EXPECT_EQ(excel.calls(), (std::vector<std::string>{folder, "/p", folder + "/", macro, "watched-gone"}));
+  EXPECT_EQ(excel.calls(),
+            (std::vector<std::string>{folder, "/p", folder + "/", macro, "watched-gone"}));
   EXPECT_EQ(test::read_file(folder + "/ZEKPrnTemp.prn"), test::kMeasurementPrnEnglish);
   const std::string transfer = test::read_file(folder + "/ZEKTransfert.$dat");
-  EXPECT_EQ(transfer.rfind("TYPE\tmes\nF_IN\t" + folder + "/ZEKPrnTemp.prn\nF_OUT\t" + folder + "/a.xls\nC_Num\tA\n", 0),
+  EXPECT_EQ(transfer.rfind("TYPE\tmes\nF_IN\t" + folder + "/ZEKPrnTemp.prn\nF_OUT\t" + folder +
+                               "/a.xls\nC_Num\tA\n",
+                           0),
             0u)
       << transfer;
 }
@@ -167,12 +173,15 @@ TEST_F(PrintExportTest, CancelledMacroChoiceHandsTheTextAlone) {
   env.files.queue_answer(QString::fromStdString(env.file("events")));
   view->button(OperatingView::kExportButton)->click();
   // Nothing chosen, nothing kept.
-  EXPECT_EQ(SettingsStore(env.configuration_path()).read_text("Spreadsheet", "Path Macro log", "none"), "none");
+  EXPECT_EQ(
+      SettingsStore(env.configuration_path()).read_text("Spreadsheet", "Path Macro log", "none"),
+      "none");
   EXPECT_EQ(env.files.asked().back().request.filter,
             QStringLiteral("PRN File (*.prn)|*.prn|Excel File (*.xlsx)|*.xlsx|"));
   std::string folder = env.file("");
-  EXPECT_EQ(excel.calls(), (std::vector<std::string>{folder.substr(0, folder.size() - 1), env.file("events.prn"),
-                                                     "/p", folder, "watched-there"}));
+  EXPECT_EQ(excel.calls(),
+            (std::vector<std::string>{folder.substr(0, folder.size() - 1), env.file("events.prn"),
+                                      "/p", folder, "watched-there"}));
   EXPECT_EQ(test::read_file(env.file("events.prn")), test::kLoggerPrnEnglish);
   EXPECT_FALSE(test::path_exists(env.file("ZEKTransfert.$dat")));
 }

@@ -80,7 +80,8 @@ class RecordingPrintSurface : public PrintSurface {
  protected:
   void draw_text(PrintPoint at, std::string_view text) override {
     const PrintSize size = text_size(text);
-    texts_.push_back({page_index_, at.x, at.y, size.width, size.height, std::string(text), bold_, underline_});
+    texts_.push_back(
+        {page_index_, at.x, at.y, size.width, size.height, std::string(text), bold_, underline_});
   }
   void draw_polyline(std::span<const PrintPoint>) override {}
   void draw_chart_at(const ChartSeries&, PrintPoint at, PrintSize size) override {
