@@ -95,17 +95,6 @@ TEST(RecordExport, ARecordThatDoesNotFitStopsTheExportAndKeepsWhatWasWritten) {
   EXPECT_EQ(result.message(kEnglish), text_of(68, kEnglish));
   const std::string& all = test::kMeasurementPrnEnglish;
   EXPECT_EQ(test::read_file(dir.file("cut.prn")), all.substr(0, all.find("\n2\t") + 1));
-
-  // A sample cut short at the end of a recording is not one: the whole
-  // samples before it are the export.
-  records = {};
-  for (const auto& sample : test::measurement_samples())
-    records.insert(records.end(), sample.begin(), sample.end());
-  records.pop_back();
-  ASSERT_TRUE(test::write_record_file(source, records));
-  result = run_export("mes", kEnglish, source, dir.file("tail.prn"), day_month_year("."));
-  ASSERT_TRUE(result.ok());
-  EXPECT_EQ(result.samples, 1);
 }
 
 TEST(RecordExport, ABrokenFrameStopsTheExportAtItsRecord) {

@@ -151,15 +151,6 @@ TEST(SheetLayout, HundredsOfLinesBreakIntoNumberedPagesAndLoseNone) {
   expect_inside(s, kA4Width, kA4Height);
 }
 
-TEST(SheetLayout, TheCountingPassPrintsNothing) {
-  const ParameterFieldList list = grid_list(300);
-  RecordingPrintSurface s(kA4Width, kA4Height);
-  SheetLayout layout(s, list);
-  EXPECT_EQ(layout.print_list(0, SheetLayout::kWindowTop), 7);
-  EXPECT_TRUE(s.texts().empty());
-  EXPECT_EQ(s.pages(), 1);
-}
-
 TEST(SheetLayout, APrinterThatRefusesAPageEndsTheSheet) {
   const ParameterFieldList list = grid_list(300);
   RecordingPrintSurface s(kA4Width, kA4Height);
@@ -249,22 +240,6 @@ TEST(SheetLayout, HiddenFieldsAndHiddenValuesTakeNoPlace) {
   SheetLayout(s, list).print(SheetLayout::kWindowTop);
   EXPECT_TRUE(s.find(jbus_label).empty());
   EXPECT_TRUE(s.find(filter_label).empty());
-}
-
-TEST(SheetLayout, ChartsAreDrawnUnderTheirCaption) {
-  ParameterFieldList list = make_field_list(measurement_window(kEnglish), kEnglish);
-  RecordingPrintSurface s(kA4Width, kA4Height);
-  ASSERT_EQ(SheetLayout(s, list).print(SheetLayout::kWindowTop), 1);
-  ASSERT_EQ(s.charts().size(), 1u);
-  const auto caption = s.find(text_of(11, kEnglish) + " (" + text_of(142, kEnglish) + ")");
-  ASSERT_EQ(caption.size(), 1u);
-  EXPECT_DOUBLE_EQ(s.charts()[0].x, caption[0].x);
-  EXPECT_GT(s.charts()[0].y, caption[0].y);
-  EXPECT_LE(s.charts()[0].y + s.charts()[0].height, kA4Height - 20);
-  // The lines after the chart come below it.
-  const auto speed = s.find(text_of(11, kEnglish));
-  ASSERT_EQ(speed.size(), 1u);
-  EXPECT_GE(speed[0].y, s.charts()[0].y + s.charts()[0].height);
 }
 
 }  // namespace

@@ -92,6 +92,21 @@ TEST_F(PrintExportTest, TheLoggerPrintsItsTableOnOnePage) {
   EXPECT_EQ(text.find("\n4 "), std::string::npos);
 }
 
+TEST_F(PrintExportTest, TheMeasurementPrintsTheSampleShownWithItsChart) {
+  ASSERT_TRUE(test::write_measurement_file(env.file("run.mes")));
+  auto view = open_file<MeasurementView>(env.file("run.mes"));
+  view->button(OperatingView::kLastButton)->click();
+  view->button(OperatingView::kPrintButton)->click();
+  ASSERT_EQ(printers.files().size(), 1u);
+  const std::string text = test::pdf_text(printers.files()[0].toStdString());
+  // The chart's caption and range labels, then the second sample's values.
+  for (const char* line : {"Record 2 / 2\n", "Sp. Sound (m/s)\n", "1560.0 m/s", "850.0 m/s",
+                           "Sp. Sound = 1479.9 m/s\n", "Time = 67.5 µs\n", "Gain = 41 dB\n",
+                           "Fault\n", "Count = 3\n", "1/1"}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  }
+}
+
 TEST_F(PrintExportTest, TheMeasurementExportIsTheCommandLinesByteForByte) {
   const std::string source = env.file("run.mes");
   ASSERT_TRUE(test::write_measurement_file(source));

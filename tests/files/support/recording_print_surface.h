@@ -23,20 +23,12 @@ class RecordingPrintSurface : public PrintSurface {
     bool bold = false;
     bool underline = false;
   };
-  struct Chart {
-    int page = 0;
-    double x = 0;
-    double y = 0;
-    double width = 0;
-    double height = 0;
-  };
 
   RecordingPrintSurface(double page_width, double page_height) : page_{page_width, page_height} {}
 
   void select_font(const PrintFont& font) override {
     bold_ = font.weight >= 700;
     underline_ = font.underline;
-    font_height_ = font.height;
   }
   void set_font_style(int weight, bool underline) override {
     bold_ = weight >= 700;
@@ -58,7 +50,6 @@ class RecordingPrintSurface : public PrintSurface {
   void refuse_new_page() { refuse_new_page_ = true; }
   int pages() const { return page_index_ + 1; }
   const std::vector<Text>& texts() const { return texts_; }
-  const std::vector<Chart>& charts() const { return charts_; }
   // The texts of one page, or every text equal to one string.
   std::vector<Text> on_page(int page) const {
     std::vector<Text> out;
@@ -84,19 +75,15 @@ class RecordingPrintSurface : public PrintSurface {
         {page_index_, at.x, at.y, size.width, size.height, std::string(text), bold_, underline_});
   }
   void draw_polyline(std::span<const PrintPoint>) override {}
-  void draw_chart_at(const ChartSeries&, PrintPoint at, PrintSize size) override {
-    charts_.push_back({page_index_, at.x, at.y, size.width, size.height});
-  }
+  void draw_chart_at(const ChartSeries&, PrintPoint, PrintSize) override {}
 
  private:
   PrintSize page_;
   bool bold_ = false;
   bool underline_ = false;
-  double font_height_ = 10;
   bool refuse_new_page_ = false;
   int page_index_ = 0;
   std::vector<Text> texts_;
-  std::vector<Chart> charts_;
 };
 
 }  // namespace orvadw::test
