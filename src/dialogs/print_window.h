@@ -6,6 +6,8 @@
 #include <QString>
 #include <string>
 
+#include "base/text_table.h"
+
 class QWidget;
 
 namespace orvadw {
@@ -19,7 +21,7 @@ struct PrintRequest {
   const ParameterFieldList* fields = nullptr;
   std::string checksum;     // parameter sheets: "CRC-32 ..."
   bool ask_printer = true;  // false: the default printer, no dialog
-  int language = 2;
+  int language = kEnglish;
   QWidget* parent = nullptr;
   MessageService* messages = nullptr;  // nullptr: the installed service
 };

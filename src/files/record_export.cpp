@@ -1,6 +1,7 @@
 #include "files/record_export.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +20,14 @@ namespace {
 constexpr int kCannotOpenTargetTextId = 67;
 // Progress is told after this many records at most.
 constexpr int kProgressRecords = 75;
+
+// True when both paths name one existing file.
+bool same_file(const std::string& a, const std::string& b) {
+  struct stat sa {};
+  struct stat sb {};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
 
 // Creates the target once and removes it again: 0, or the errno.
 int try_target(const std::string& path) {
@@ -78,6 +87,10 @@ ExportResult RecordExport::run(const ExportRequest& request, const RegionalSetti
     return result;
   };
 
+  // Trying the target truncates it: never the recording itself.
+  if (same_file(request.target_path, request.record_path) || same_file(result.text_path, request.record_path)) {
+    return fail(Status::kTargetNotWritable, EEXIST);
+  }
   if (const int error = try_target(request.target_path); error != 0) {
     return fail(Status::kTargetNotWritable, error);
   }

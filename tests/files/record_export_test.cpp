@@ -151,6 +151,11 @@ TEST(RecordExport, BadSourcesAndTargetsLeaveNothingBehind) {
       run_export("mes", kEnglish, source, dir.file("none/out.prn"), day_month_year("."));
   EXPECT_EQ(result.status, ExportResult::Status::kTargetNotWritable);
   EXPECT_EQ(result.message(kEnglish), text_of(67, kEnglish));
+  // The recording itself as the target: refused, and left whole.
+  const std::string before = test::read_file(source);
+  result = run_export("mes", kEnglish, source, source, day_month_year("."));
+  EXPECT_EQ(result.status, ExportResult::Status::kTargetNotWritable);
+  EXPECT_EQ(test::read_file(source), before);
   // A file that is not a record file: no text file is left.
   ASSERT_TRUE(test::write_file(dir.file("junk.mes"), "not a record file\n"));
   result =
