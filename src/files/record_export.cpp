@@ -88,7 +88,8 @@ ExportResult RecordExport::run(const ExportRequest& request, const RegionalSetti
   };
 
   // Trying the target truncates it: never the recording itself.
-  if (same_file(request.target_path, request.record_path) || same_file(result.text_path, request.record_path)) {
+  if (same_file(request.target_path, request.record_path) ||
+      same_file(result.text_path, request.record_path)) {
     return fail(Status::kTargetNotWritable, EEXIST);
   }
   if (const int error = try_target(request.target_path); error != 0) {
