@@ -72,10 +72,16 @@ TEST(RecordExport, LoggerFileOfThreeEntriesGivesFourLines) {
   TempDir dir;
   const std::string source = dir.file("events.log");
   ASSERT_TRUE(test::write_logger_file(source));
+  std::unique_ptr<ExportLayout> layout = ExportLayout::for_kind("log", kEnglish);
+  std::vector<std::pair<int, int>> progress;
   ExportResult result =
-      run_export("log", kEnglish, source, dir.file("events.prn"), day_month_year("."));
+      RecordExport(*layout).run({source, dir.file("events.prn"), false}, day_month_year("."),
+                                [&](int done, int total) { progress.emplace_back(done, total); });
   ASSERT_TRUE(result.ok());
   EXPECT_EQ(result.samples, 3);
+  // The progress ends with every record read.
+  ASSERT_FALSE(progress.empty());
+  EXPECT_EQ(progress.back(), std::make_pair(3, 3));
   EXPECT_EQ(test::read_file(dir.file("events.prn")), test::kLoggerPrnEnglish);
 }
 

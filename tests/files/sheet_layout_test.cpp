@@ -87,6 +87,9 @@ TEST(SheetLayout, ALoggerTableFitsOnePageWithItsHeaderWhole) {
   EXPECT_DOUBLE_EQ(title.x + title.width / 2, kA4Width / 2);
   ASSERT_EQ(s.find("Printed at 05/01/2026   14:03:09").size(), 1u);
   EXPECT_DOUBLE_EQ(s.find("Printed at 05/01/2026   14:03:09")[0].y, kA4Height - 12);
+  // The print job's name: year-month-day hour-minute-second, two digits.
+  EXPECT_EQ(print_document_name("Logger", DateTime(2026, 1, 5, 4, 3, 9)),
+            "Logger 2026-01-05 04-03-09");
   ASSERT_EQ(s.find("OrvadW 10").size(), 1u);
   EXPECT_DOUBLE_EQ(s.find("OrvadW 10")[0].x + s.find("OrvadW 10")[0].width, kA4Width);
   ASSERT_EQ(s.find("1/1").size(), 1u);
