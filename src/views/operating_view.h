@@ -61,9 +61,9 @@ class OperatingView : public CommunicatingDialog {
 
   // The print button: the sheet of what the view shows (the current sample,
   // the logger's table), from the fields, never from the widgets.
-  void print_view();
+  virtual void print_view();
   // The export button: every record of the view's file to a spreadsheet.
-  void export_to_spreadsheet();
+  virtual void export_to_spreadsheet();
 
   void done(int result) override;
 
