@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "base/ascii_case.h"
+#include "base/whole_file.h"
 
 namespace orvadw {
 
@@ -222,49 +223,6 @@ std::string resolve_target(const std::string& path) {
     if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
   }
   return path;
-}
-
-bool write_all(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// Replaces the file whole: a temporary file beside it, flushed, given the old
-// file's mode, then renamed over it. A crash leaves the old or the new file,
-// never half of one.
-int replace_file(const std::string& target, std::string_view content) {
-  struct stat old {};
-  bool existed = ::stat(target.c_str(), &old) == 0;
-  if (existed && !S_ISREG(old.st_mode)) return -1;
-
-  std::string tmpl = target + ".XXXXXX";
-  int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return -1;
-  mode_t mode = 0;
-  if (existed) {
-    mode = old.st_mode & 07777;
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  bool ok = ::fchmod(fd, mode) == 0;
-  if (ok && existed && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
-    // Best effort: only a privileged user can give the file back its owner.
-    [[maybe_unused]] int ignored = ::fchown(fd, old.st_uid, old.st_gid);
-  }
-  ok = ok && write_all(fd, content) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok && ::rename(tmpl.c_str(), target.c_str()) == 0) return 0;
-  ::unlink(tmpl.c_str());
-  return -1;
 }
 
 }  // namespace
