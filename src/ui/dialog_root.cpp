@@ -42,13 +42,23 @@ DialogRoot::DialogRoot(int template_id, QWidget* parent, const std::string& conf
 void DialogRoot::construct(int template_id, const std::string& configuration_path) {
   template_id_ = template_id;
   settings_.set_path(configuration_path);
+  read_language();
+  DialogTemplateRegistry::apply(template_id, this);
+}
+
+void DialogRoot::read_language() {
   const int stored = to_int(settings_.read_number(config::kLanguage, config::kLanguageKey, 0), 0);
   // A language outside the table would blank every text: fall back to French.
   language_ = (stored >= 0 && stored < TextTable::language_count()) ? stored + 1 : kFrench;
   // Qt's stock buttons speak the window's language too (before the
   // template is built: it may name some of them).
   use_qt_translations(language_);
-  DialogTemplateRegistry::apply(template_id, this);
+}
+
+void DialogRoot::follow_configuration(const std::string& configuration_path) {
+  settings_.set_path(configuration_path);
+  read_language();
+  refresh_title();
 }
 
 DialogRoot::~DialogRoot() {

@@ -37,6 +37,10 @@ class DialogRoot : public QDialog {
 
   int template_id() const { return template_id_; }
   int language() const { return language_; }
+  // Points the settings store at another configuration file and reads the
+  // language from it again (a window that outlives an options change or a
+  // loaded option file). The title follows.
+  void follow_configuration(const std::string& configuration_path);
   SettingsStore& settings() { return settings_; }
   const SettingsStore& settings() const { return settings_; }
 
@@ -106,6 +110,7 @@ class DialogRoot : public QDialog {
 
  private:
   void construct(int template_id, const std::string& configuration_path);
+  void read_language();
   bool take_early_end();
 
   SettingsStore settings_;
