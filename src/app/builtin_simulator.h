@@ -26,7 +26,8 @@ class BuiltinSimulator {
   // after the configuration changed (another port chosen, another file).
   void follow_configuration();
 
-  sim::SimulatedInstrument& instrument() { return *instrument_; }
+  // Shared: it outlives the program's run for those who hold it.
+  const std::shared_ptr<sim::SimulatedInstrument>& instrument() const { return instrument_; }
   // The device the port leads to ("sim:orvadw").
   static std::string device();
   // The COM number the windows use now.

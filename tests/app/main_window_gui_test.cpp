@@ -31,7 +31,7 @@
 #include "link/port_map.h"
 #include "link/traffic_batch.h"
 #include "sim/simulated_instrument.h"
-#include "support/ui_script.h"
+#include "support/window_script.h"
 #include "tests/support/hex_bytes.h"
 #include "ui/dialog_template_registry.h"
 #include "ui/menu_builder.h"
@@ -47,7 +47,7 @@ namespace orvadw {
 namespace {
 
 using test::top_modal;
-using test::UiScript;
+using test::WindowScript;
 
 constexpr int kJBus = 7;
 
@@ -88,10 +88,10 @@ class MainWindowTest : public ::testing::Test {
     EXPECT_EQ(app_->start(), 0);
     return app_->main_window();
   }
-  sim::SimulatedInstrument& instrument() { return app_->simulator()->instrument(); }
+  sim::SimulatedInstrument& instrument() { return *app_->simulator()->instrument(); }
 
   // Runs the command as its menu item does (posted), and the script while it runs.
-  static bool command(MainWindow& window, const char* message, UiScript& script) {
+  static bool command(MainWindow& window, const char* message, WindowScript& script) {
     QAction* item = nullptr;
     for (QAction* popup : window.menu_bar()->actions()) {
       for (QAction* action : popup->menu()->actions()) {
@@ -221,7 +221,7 @@ TEST_F(MainWindowTest, ModemCommandsDoNothingWithoutTheModemAndStayDisconnectedW
 
   Configuration::instance().set_use_modem(true);
   window.build_menu();
-  UiScript dial;
+  WindowScript dial;
   dial.wait("the port's message", [&] { return !messages_.shown().empty(); })
       .wait("the modem window gone", [] { return QApplication::activeModalWidget() == nullptr; });
   ASSERT_TRUE(command(window, msg::kMenuModemConnect, dial)) << dial.failure();
@@ -239,7 +239,7 @@ TEST_F(MainWindowTest, SaveAllWritesItsThreeFilesInOrderAndOpenFindsTheirWindows
   window.master().set_traffic_tap(traffic);
   const std::string base = home_ + "site1";
   files_.queue_answer(QString::fromStdString(base));
-  UiScript save;
+  WindowScript save;
   save.wait("three windows read and saved", [&] {
     return QApplication::activeModalWidget() == nullptr && files_.pending() == 0;
   });
@@ -274,7 +274,7 @@ TEST_F(MainWindowTest, SaveAllWritesItsThreeFilesInOrderAndOpenFindsTheirWindows
     files_.queue_answer(QString::fromStdString(base + o.extension));
     QString opened_class;
     int opened_mode = 0;
-    UiScript open;
+    WindowScript open;
     open.step("the file's window",
               [] { return top_modal<CommunicatingDialog>() != nullptr; },
               [&] {
@@ -300,7 +300,7 @@ TEST_F(MainWindowTest, SaveAllWritesItsThreeFilesInOrderAndOpenFindsTheirWindows
 TEST_F(MainWindowTest, SaveAllStopsAtTheFirstWindowThatFails) {
   MainWindow& window = start(false);  // no instrument: the first read fails
   files_.queue_answer(QString::fromStdString(home_ + "site2"));
-  UiScript save;
+  WindowScript save;
   save.wait("the failure said", [&] { return !messages_.shown().empty(); })
       .wait("no window left", [] { return QApplication::activeModalWidget() == nullptr; });
   ASSERT_TRUE(command(window, msg::kMenuSaveAll, save)) << save.failure();
@@ -334,7 +334,7 @@ TEST_F(MainWindowTest, InitializationSendsTheFactoryValuesToSlaveZeroAndLeavesTh
   auto watch = std::make_shared<ConfigurationWatch>(configuration_path());
   window.master().set_traffic_tap(watch);
   int result = -1;
-  UiScript init;
+  WindowScript init;
   init.step("the initialization window", [] { return top_modal<InitializationDialog>() != nullptr; },
             [&] {
               auto* dialog = top_modal<InitializationDialog>();
@@ -367,7 +367,7 @@ TEST_F(MainWindowTest, InitializationSendsTheFactoryValuesToSlaveZeroAndLeavesTh
 
 TEST_F(MainWindowTest, TheFrameMonitorShowsPausesSavesAndClearsTheTraffic) {
   MainWindow& window = start();
-  UiScript open_monitor;
+  WindowScript open_monitor;
   open_monitor.wait("the monitor", [&] { return window.frame_monitor() != nullptr; });
   ASSERT_TRUE(command(window, msg::kMenuFrameMonitor, open_monitor)) << open_monitor.failure();
   FrameMonitor& monitor = *window.frame_monitor();
@@ -377,7 +377,7 @@ TEST_F(MainWindowTest, TheFrameMonitorShowsPausesSavesAndClearsTheTraffic) {
 
   // A settings window reads the instrument and is closed.
   auto read_settings = [&] {
-    UiScript read;
+    WindowScript read;
     read.step("the settings read", [] {
                 auto* settings = top_modal<SettingsDialog>();
                 return settings != nullptr && !settings->progress_shown() && settings->isVisible();

@@ -7,7 +7,7 @@
 // stop the script. When a step times out, every modal window is closed so
 // that the program's loops unwind, and run() reports the step.
 //
-//   UiScript script;
+//   WindowScript script;
 //   script.step("the settings window", [] { return top_modal<SettingsDialog>(); },
 //               [] { ... });
 //   ASSERT_TRUE(script.run()) << script.failure();
@@ -24,14 +24,14 @@ class QWidget;
 
 namespace orvadw::test {
 
-class UiScript {
+class WindowScript {
  public:
   using Clock = std::chrono::steady_clock;
 
-  UiScript& step(std::string what, std::function<bool()> ready, std::function<void()> act,
+  WindowScript& step(std::string what, std::function<bool()> ready, std::function<void()> act,
                  std::chrono::milliseconds within = std::chrono::seconds(20));
   // A step without an action: only waits.
-  UiScript& wait(std::string what, std::function<bool()> ready,
+  WindowScript& wait(std::string what, std::function<bool()> ready,
                  std::chrono::milliseconds within = std::chrono::seconds(20));
 
   // Runs the steps in order; the event loop runs meanwhile. True when every

@@ -1,4 +1,4 @@
-#include "ui_script.h"
+#include "window_script.h"
 
 #include <QAction>
 #include <QDir>
@@ -11,18 +11,18 @@
 
 namespace orvadw::test {
 
-UiScript& UiScript::step(std::string what, std::function<bool()> ready, std::function<void()> act,
+WindowScript& WindowScript::step(std::string what, std::function<bool()> ready, std::function<void()> act,
                          std::chrono::milliseconds within) {
   steps_.push_back({std::move(what), std::move(ready), std::move(act), within});
   return *this;
 }
 
-UiScript& UiScript::wait(std::string what, std::function<bool()> ready,
+WindowScript& WindowScript::wait(std::string what, std::function<bool()> ready,
                          std::chrono::milliseconds within) {
   return step(std::move(what), std::move(ready), [] {}, within);
 }
 
-void UiScript::fail(const std::string& why) {
+void WindowScript::fail(const std::string& why) {
   failed_ = true;
   failure_ = why;
   // Every modal window goes, as if cancelled, so that the loops unwind.
@@ -38,7 +38,7 @@ void UiScript::fail(const std::string& why) {
   }
 }
 
-void UiScript::tick() {
+void WindowScript::tick() {
   if (failed_ || waiting_for_start_) return;
   if (next_ >= steps_.size()) {
     // Every step ran; an action still on the stack waits for a window that
@@ -66,7 +66,7 @@ void UiScript::tick() {
   if (Clock::now() - step_started_ > current.within) fail("timed out waiting for " + current.what);
 }
 
-bool UiScript::run() {
+bool WindowScript::run() {
   QTimer timer;
   timer.setInterval(10);
   QObject::connect(&timer, &QTimer::timeout, [this] { tick(); });
