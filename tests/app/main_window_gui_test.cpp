@@ -13,6 +13,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <set>
@@ -145,6 +147,19 @@ std::vector<std::string> describe(const QMenuBar* bar) {
   return popups;
 }
 
+// The parameter blocks read, in order (the identification reads left out).
+std::vector<int> blocks_read(TrafficBatch& traffic) {
+  std::vector<int> blocks;
+  for (const TrafficEvent& e : traffic.take().events) {
+    if (e.kind != TrafficEvent::Kind::kSent || e.bytes.size() < 4 || e.bytes[1] != 3) continue;
+    const int address = e.bytes[2] << 8 | e.bytes[3];
+    if (address != 0xFF00 && address != 0x100 && (blocks.empty() || blocks.back() != address)) {
+      blocks.push_back(address);
+    }
+  }
+  return blocks;
+}
+
 TEST_F(MainWindowTest, TheMenuFollowsTheLanguageAndTheModemState) {
   const bool esc = find_window_factory(window_name::kEsc) != nullptr;
   const std::string esc_en = esc ? "&ESC info" : "~&ESC info";
@@ -248,16 +263,7 @@ TEST_F(MainWindowTest, SaveAllWritesItsThreeFilesInOrderAndOpenFindsTheirWindows
   EXPECT_TRUE(files_.asked()[0].save);
   EXPECT_EQ(files_.asked()[0].request.filter, "File (*.eta;*.sa;*.rsp)|*.eta;*.sa;*.rsp;|");
   // The blocks each window reads, in the order they were asked for.
-  std::vector<int> read_blocks;
-  for (const TrafficEvent& e : traffic->take().events) {
-    if (e.kind != TrafficEvent::Kind::kSent || e.bytes.size() < 4 || e.bytes[1] != 3) continue;
-    const int address = e.bytes[2] << 8 | e.bytes[3];
-    if (address != 0xFF00 && address != 0x100 &&
-        (read_blocks.empty() || read_blocks.back() != address)) {
-      read_blocks.push_back(address);
-    }
-  }
-  EXPECT_EQ(read_blocks, (std::vector<int>{0x1000, 0x3000, 0x4000}));
+  EXPECT_EQ(blocks_read(*traffic), (std::vector<int>{0x1000, 0x3000, 0x4000}));
   for (const char* extension : {".eta", ".sa", ".rsp"}) {
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(base + extension))) << extension;
   }
@@ -308,6 +314,23 @@ TEST_F(MainWindowTest, SaveAllStopsAtTheFirstWindowThatFails) {
   for (const char* extension : {".eta", ".sa", ".rsp"}) {
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(home_ + "site2" + extension)));
   }
+}
+
+// Each window reads and prints by itself; the next runs only when the one
+// before closed with OK (without a printer none does, and only the settings
+// are read).
+TEST_F(MainWindowTest, PrintAllRunsEachWindowOnlyAfterTheOneBeforeClosedWithOk) {
+  MainWindow& window = start();
+  auto traffic = std::make_shared<TrafficBatch>();
+  window.master().set_traffic_tap(traffic);
+  int printed = -1;
+  QTimer::singleShot(0, [&] { printed = window.print_all(); });
+  WindowScript script;
+  script.wait("print all done", [&] { return printed != -1; }, std::chrono::seconds(60));
+  ASSERT_TRUE(script.run()) << script.failure();
+  const std::vector<int> all = {0x1000, 0x3000, 0x4000};
+  const std::size_t ran = std::min<std::size_t>(static_cast<std::size_t>(printed) + 1, all.size());
+  EXPECT_EQ(blocks_read(*traffic), std::vector<int>(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(ran)));
 }
 
 // Reads the configuration's JBus number each time a request goes out, so
