@@ -12,8 +12,6 @@
 #include "files/file_kind.h"
 #include "files/save_path.h"
 #include "link/jbus_master.h"
-#include "ui/file_dialog_service.h"
-#include "ui/message_service.h"
 #include "ui_frame_monitor.h"
 
 namespace orvadw {
@@ -32,12 +30,9 @@ FrameMonitor::FrameMonitor(JBusMaster& master, QWidget* parent)
   ui_->setupUi(this);
   setWindowFlag(Qt::Window);
   setModal(false);
-  set_title_id(own_text::kFrameMonitorTitle);
   ui_->lines->setMaximumBlockCount(static_cast<int>(log_.max_lines()));
   ui_->lines->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  ui_->clear->setText(text_of(own_text::kClear));
-  ui_->save->setText(text_of(own_text::kSave));
-  show_pause_text();
+  show_texts();
   connect(ui_->pause, &QPushButton::toggled, this, [this](bool on) { set_paused(on); });
   connect(ui_->clear, &QPushButton::clicked, this, [this] { clear(); });
   connect(ui_->save, &QPushButton::clicked, this, [this] { press_save(); });
@@ -78,12 +73,15 @@ void FrameMonitor::closeEvent(QCloseEvent* event) {
 void FrameMonitor::set_paused(bool paused) {
   paused_ = paused;
   if (ui_->pause->isChecked() != paused) ui_->pause->setChecked(paused);
-  show_pause_text();
+  show_texts();
   if (!paused_) refresh();
 }
 
-void FrameMonitor::show_pause_text() {
+void FrameMonitor::show_texts() {
+  set_title_id(own_text::kFrameMonitorTitle);
   ui_->pause->setText(text_of(paused_ ? own_text::kResume : own_text::kPause));
+  ui_->clear->setText(text_of(own_text::kClear));
+  ui_->save->setText(text_of(own_text::kSave));
 }
 
 void FrameMonitor::refresh() {
@@ -107,21 +105,7 @@ void FrameMonitor::clear() {
 bool FrameMonitor::press_save() {
   FileKind kind;
   file_kind_from_text_id(own_text::kTextFileKind, language(), kind);
-  FileDialogService::Request request;
-  request.folder = QString::fromStdString(Configuration::instance().last_folder());
-  request.filter = QString::fromStdString(kind.filter);
-  request.default_extension = QString::fromStdString(kind.extension);
-  const auto ask_path = [&]() -> std::optional<std::string> {
-    const std::optional<QString> chosen = FileDialogService::current().save_path(this, request);
-    if (!chosen || chosen->isEmpty()) return std::nullopt;
-    return chosen->toStdString();
-  };
-  const auto confirm_replace = [&](const std::string& question) {
-    return message_service().ask(this, QString::fromStdString(question),
-                                 text_of(kCautionCaptionId)) == MessageService::kYes;
-  };
-  const std::optional<std::string> path =
-      choose_save_path(kind.extension, language(), ask_path, confirm_replace);
+  const std::optional<std::string> path = choose_save_file(kind.extension, kind.filter);
   if (!path) return false;
   Configuration::instance().set_last_folder(folder_of(*path));
   const int error = save_to(*path);

@@ -36,6 +36,10 @@ class FrameMonitor : public DialogRoot {
   explicit FrameMonitor(JBusMaster& master, QWidget* parent = nullptr);
   ~FrameMonitor() override;
 
+  // The title and the buttons in the window's language (again after the
+  // language changed).
+  void show_texts();
+
   // Starts watching the master's traffic (again); closing the window stops.
   void start();
   void stop();
@@ -63,7 +67,6 @@ class FrameMonitor : public DialogRoot {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void show_pause_text();
 
   JBusMaster& master_;
   std::unique_ptr<Ui::FrameMonitorForm> ui_;

@@ -9,6 +9,7 @@
 #include "base/text_table.h"
 #include "files/config_keys.h"
 #include "files/configuration.h"
+#include "files/save_path.h"
 #include "params/value_format.h"
 #include "ui/dialog_template_registry.h"
 #include "ui/message_service.h"
@@ -116,6 +117,31 @@ void DialogRoot::show_error_text(const QString& text, int caption_id) {
 
 int DialogRoot::ask(int message_id, const QString& extra, int caption_id) {
   return message_service().ask(this, text_of(message_id) + extra, text_of(caption_id));
+}
+
+bool DialogRoot::confirm_replace(const std::string& question) {
+  constexpr int kCautionCaptionId = 4;
+  return message_service().ask(this, QString::fromStdString(question),
+                               text_of(kCautionCaptionId)) == MessageService::kYes;
+}
+
+std::optional<std::string> DialogRoot::ask_save_file(const FileDialogService::Request& request) {
+  const std::optional<QString> chosen = FileDialogService::current().save_path(this, request);
+  if (!chosen || chosen->isEmpty()) return std::nullopt;
+  return chosen->toStdString();
+}
+
+std::optional<std::string> DialogRoot::choose_save_file(const std::string& extension,
+                                                        const std::string& filter,
+                                                        const std::string& default_name) {
+  FileDialogService::Request request;
+  request.folder = QString::fromStdString(Configuration::instance().last_folder());
+  request.filter = QString::fromStdString(filter);
+  request.default_extension = QString::fromStdString(extension);
+  request.default_name = QString::fromStdString(default_name);
+  return choose_save_path(
+      extension, language_, [&] { return ask_save_file(request); },
+      [&](const std::string& question) { return confirm_replace(question); });
 }
 
 void DialogRoot::set_registry_section(const QString& company, const QString& application) {

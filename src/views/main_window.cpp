@@ -295,16 +295,9 @@ int MainWindow::save_all() {
   FileDialogService::Request request;
   request.folder = QString::fromStdString(Configuration::instance().last_folder());
   request.filter = QString::fromStdString(save_all_filter(language(), extensions));
-  const auto ask_path = [&]() -> std::optional<std::string> {
-    const std::optional<QString> chosen = FileDialogService::current().save_path(this, request);
-    if (!chosen || chosen->isEmpty()) return std::nullopt;
-    return chosen->toStdString();
-  };
-  const auto confirm_replace = [&](const std::string& question) {
-    return message_service().ask(this, QString::fromStdString(question),
-                                 text_of(kCautionCaptionId)) == MessageService::kYes;
-  };
-  const auto paths = choose_save_all_paths(extensions, language(), ask_path, confirm_replace);
+  const auto paths = choose_save_all_paths(
+      extensions, language(), [&] { return ask_save_file(request); },
+      [&](const std::string& question) { return confirm_replace(question); });
   if (!paths) return 0;
   Configuration::instance().set_last_folder(folder_of(paths->front()));
   int written = 0;
@@ -325,9 +318,14 @@ int MainWindow::print_all() {
 }
 
 void MainWindow::follow_current_configuration() {
-  follow_configuration(Configuration::instance().configuration_path());
+  const std::string& path = Configuration::instance().configuration_path();
+  follow_configuration(path);
   show_title();
   build_menu();
+  if (monitor_) {
+    monitor_->follow_configuration(path);
+    monitor_->show_texts();
+  }
   if (configuration_listener_) configuration_listener_();
 }
 
@@ -387,6 +385,7 @@ void MainWindow::show_frame_monitor() {
     monitor_ = std::make_unique<FrameMonitor>(master_, nullptr);
   }
   monitor_->follow_configuration(Configuration::instance().configuration_path());
+  monitor_->show_texts();
   monitor_->start();
   monitor_->show();
   monitor_->raise();
