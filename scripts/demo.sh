@@ -1,20 +1,26 @@
 #!/usr/bin/env bash
-# The main job against the simulated instrument: installs what is missing,
-# builds, starts orvadw-sim on a pseudo-terminal, identifies the instrument
-# and polls its live block a few times with orvadw-cli, then stops the
-# simulator. Everything it starts is stopped and removed on any exit.
+# The program against the simulated instrument: installs what is missing and
+# builds; then, with a display, starts orvadw on its built-in simulated
+# instrument, where every window of the menu can be tried. Without a display
+# (or with --cli) it walks through the main job on the command line instead:
+# starts orvadw-sim on a pseudo-terminal, identifies the instrument and polls
+# its live block a few times with orvadw-cli, then stops the simulator.
+# Everything it starts is stopped and removed on any exit.
 #
 #   bash scripts/demo.sh              # install, build, run
 #   bash scripts/demo.sh --no-build   # run the programs already built
 #                                     # (build/default/bin, or $ORVADW_BIN_DIR)
+#   bash scripts/demo.sh --cli        # the command-line walkthrough anyway
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=1
+cli=0
 for arg in "$@"; do
   case "$arg" in
     --no-build) build=0 ;;
-    -h|--help) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --cli) cli=1 ;;
+    -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "demo: unknown option $arg" >&2; exit 2 ;;
   esac
 done
@@ -28,6 +34,7 @@ if [ "$build" -eq 1 ]; then
   bash scripts/build.sh
 fi
 bin="${ORVADW_BIN_DIR:-$PWD/build/default/bin}"
+
 for program in orvadw-sim orvadw-cli; do
   if [ ! -x "$bin/$program" ]; then
     echo "demo: $bin/$program is missing; run without --no-build" >&2
@@ -50,6 +57,29 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
+
+if [ -n "${DISPLAY:-}" ] && [ "$cli" -eq 0 ]; then
+  if [ ! -x "$bin/orvadw" ]; then
+    echo "demo: $bin/orvadw is missing; run without --no-build" >&2
+    exit 1
+  fi
+  heading "Starting orvadw on its built-in simulated instrument"
+  # A program folder of its own, in English, removed at the end: the demo
+  # leaves the configuration of the program folder as it was.
+  mkdir -p "$work/home"
+  printf '[Language]\nLanguage=1.000000\n' >"$work/home/default.OrvadW10"
+  cat <<'TEXT'
+The title ends with "(simulated instrument)". Try:
+  Dialogue > Settings         read the parameters, change one, transfer it
+  Dialogue > Measurement      live values and the chart; the disk button records
+  Dialogue > Logger           the event logger, downloaded entry by entry
+  Option > Frame Monitor      every frame on the line, live
+  Option > Option             the language and the port
+Close the window (or press Escape) to end the demo.
+TEXT
+  ORVADW_HOME="$work/home" "$bin/orvadw" --simulator
+  exit 0
+fi
 
 port="$work/ttyORVADW"
 heading "Starting the simulated instrument"
@@ -88,3 +118,8 @@ echo "what the simulator saw:"
 sed 's/^/  /' "$work/sim.err"
 
 heading "Done"
+cat <<'TEXT'
+This was the command line. To see the windows, run the demo where a display
+is available (a desktop session, or ssh -X), or start the program yourself:
+  build/default/bin/orvadw --simulator
+TEXT

@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QEvent>
+#include <cstdio>
+#include <cstdlib>
 
-#include "app/placeholder_main_window.h"
+#include "app/builtin_simulator.h"
 #include "app/termination_signal.h"
 #include "app/window_entry.h"
 #include "dialogs/differences_dialog.h"
@@ -15,6 +18,7 @@
 #include "files/save_path.h"
 #include "link/port_map.h"
 #include "ui/named_message_registry.h"
+#include "views/main_window.h"
 
 namespace orvadw {
 
@@ -37,16 +41,45 @@ int Application::start() {
   configuration.set_modem_connected(false);
   // Which device is COM<n> comes from the current configuration.
   PortMap::instance().load(configuration.configuration_path());
+  if (simulator_wanted_ && !simulator_) simulator_ = std::make_unique<BuiltinSimulator>();
   return rc;
 }
 
-PlaceholderMainWindow& Application::main_window() {
-  if (!window_) window_ = std::make_unique<PlaceholderMainWindow>();
+MainWindow& Application::main_window() {
+  if (!window_) {
+    window_ = std::make_unique<MainWindow>();
+    if (simulator_) {
+      window_->set_simulated_instrument(true);
+      window_->set_configuration_listener([this] {
+        if (simulator_) simulator_->follow_configuration();
+      });
+    }
+  }
   return *window_;
 }
 
+namespace {
+
+// With ORVADW_REPORT_SHOWN set, the program says on standard error when its
+// main window is first painted: what the start-up benchmark times.
+class FirstPaintReport : public QObject {
+ public:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      std::fputs("orvadw: main window shown\n", stderr);
+      std::fflush(stderr);
+      watched->removeEventFilter(this);
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
 int Application::run() {
-  PlaceholderMainWindow& window = main_window();
+  MainWindow& window = main_window();
+  FirstPaintReport report;
+  if (std::getenv("ORVADW_REPORT_SHOWN") != nullptr) window.installEventFilter(&report);
   termination_ = std::make_unique<TerminationSignal>([this] { request_quit(); });
   window.exec();
   termination_.reset();
@@ -101,6 +134,8 @@ void Application::finish() {
   finished_ = true;
   Configuration::instance().save_last_folder();
   window_.reset();
+  // After the window: its master's line leads to the instrument.
+  simulator_.reset();
 }
 
 }  // namespace orvadw

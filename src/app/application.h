@@ -10,7 +10,8 @@
 
 namespace orvadw {
 
-class PlaceholderMainWindow;
+class BuiltinSimulator;
+class MainWindow;
 struct WindowRequest;
 class TerminationSignal;
 
@@ -23,12 +24,18 @@ class Application {
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
+  // Before start(): the line leads to the built-in simulated instrument
+  // instead of the configuration's port ("orvadw --simulator").
+  void use_simulator() { simulator_wanted_ = true; }
+
   // Loads the configuration, reads the switches and the port map; the
   // modem starts disconnected. 0, or -1 when not even the default
   // configuration could be written (the program still runs on defaults).
   int start();
   // The main window, created on first use (after start()).
-  PlaceholderMainWindow& main_window();
+  MainWindow& main_window();
+  // The built-in simulator, when use_simulator() was asked for.
+  BuiltinSimulator* simulator() const { return simulator_.get(); }
   // Runs the main window modally; when it closes, finish(). Returns the
   // program's exit code, 0.
   int run();
@@ -50,7 +57,9 @@ class Application {
 
  private:
   QStringList arguments_;
-  std::unique_ptr<PlaceholderMainWindow> window_;
+  bool simulator_wanted_ = false;
+  std::unique_ptr<BuiltinSimulator> simulator_;
+  std::unique_ptr<MainWindow> window_;
   std::unique_ptr<TerminationSignal> termination_;
   bool finished_ = false;
 };

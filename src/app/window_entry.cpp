@@ -1,57 +1,24 @@
 #include "app/window_entry.h"
 
-#include "dialogs/analog_output_dialog.h"
-#include "dialogs/settings_dialog.h"
-#include "dialogs/special_settings_dialog.h"
-#include "views/esc_view.h"
-#include "views/logger_view.h"
-#include "views/measurement_view.h"
-
 namespace orvadw {
 
 namespace {
-
-template <typename Window>
-std::unique_ptr<QDialog> make(JBusMaster* master, int start_mode, QWidget* parent,
-                              const std::string& file) {
-  return std::make_unique<Window>(master, start_mode, parent, file);
-}
-
-// The views take the file before the owner.
-template <typename View>
-std::unique_ptr<QDialog> make_view(JBusMaster* master, int start_mode, QWidget* parent,
-                                   const std::string& file) {
-  return std::make_unique<View>(master, start_mode, file, parent);
-}
 
 constexpr int kFileMode = 4;
 
 }  // namespace
 
-const std::vector<WindowFactory>& window_factories() {
-  static const std::vector<WindowFactory> table = {
-      {"settings", make<SettingsDialog>},
-      {"special", make<SpecialSettingsDialog>},
-      {"analog", make<AnalogOutputDialog>},
-      {"measurement", make_view<MeasurementView>},
-      {"logger", make_view<LoggerView>},
-      {"esc", make<EscView>},
-  };
-  return table;
-}
-
 const WindowFactory* find_window_factory(const QString& name) {
-  for (const WindowFactory& factory : window_factories()) {
-    if (name == QLatin1String(factory.name)) return &factory;
-  }
-  return nullptr;
+  const std::string wanted = name.toStdString();
+  return find_window_factory(std::string_view(wanted));
 }
 
 QString window_entry_usage() {
   QStringList names;
   for (const WindowFactory& factory : window_factories()) names << QLatin1String(factory.name);
   return QStringLiteral(
-             "usage: orvadw [CONFIGURATION]\n       orvadw --window %1 [--mode N] [FILE]")
+             "usage: orvadw [--simulator] [CONFIGURATION]\n"
+             "       orvadw [--simulator] --window %1 [--mode N] [FILE]")
       .arg(names.join(QLatin1Char('|')));
 }
 

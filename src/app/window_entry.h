@@ -1,27 +1,16 @@
 #pragma once
-// The instrument windows the program opens straight from its command line,
-// until the main window opens them from its menu:
+// One instrument window straight from the command line, without the main
+// window (handy for support and scripts):
 //   orvadw --window NAME [--mode N] [FILE]
-// One row per window name; a later window adds one row.
-#include <QDialog>
+// The names are those of the window catalogue.
 #include <QString>
 #include <QStringList>
-#include <memory>
 #include <optional>
-#include <string>
-#include <vector>
+
+#include "views/window_catalog.h"
 
 namespace orvadw {
 
-class JBusMaster;
-
-struct WindowFactory {
-  const char* name;
-  std::unique_ptr<QDialog> (*make)(JBusMaster* master, int start_mode, QWidget* parent,
-                                   const std::string& file);
-};
-
-const std::vector<WindowFactory>& window_factories();
 const WindowFactory* find_window_factory(const QString& name);
 
 struct WindowRequest {

@@ -26,13 +26,20 @@ const std::array<const TextRow*, kLastId + 1>& rows_by_id() {
   return index;
 }
 
+// The program's own rows: few, so found by a walk.
+const TextRow* own_row(int id) {
+  if (id < kFirstOwnTextId) return nullptr;
+  for (const TextRow& row : own_text_rows()) {
+    if (row.id == id) return &row;
+  }
+  return nullptr;
+}
+
 // The strings of an id in a language; nullptr for an unused id or a language
 // without a column (below 1 a damaged setting, above 4 unknown).
 const std::vector<std::string_view>* strings_of(int id, int language) {
-  if (language < 1 || language > TextTable::language_count() || id < kFirstId || id > kLastId) {
-    return nullptr;
-  }
-  const TextRow* row = rows_by_id()[id];
+  if (language < 1 || language > TextTable::language_count()) return nullptr;
+  const TextRow* row = (id >= kFirstId && id <= kLastId) ? rows_by_id()[id] : own_row(id);
   return row == nullptr ? nullptr : row->in(language);
 }
 
@@ -80,6 +87,12 @@ std::vector<int> text_table_ids() {
   std::vector<int> ids;
   ids.reserve(text_rows().size());
   for (const TextRow& row : text_rows()) ids.push_back(row.id);
+  return ids;
+}
+
+std::vector<int> own_text_ids() {
+  std::vector<int> ids;
+  for (const TextRow& row : own_text_rows()) ids.push_back(row.id);
   return ids;
 }
 

@@ -576,4 +576,24 @@ const std::vector<TextRow>& text_rows() {
   return rows;
 }
 
+const std::vector<TextRow>& own_text_rows() {
+  // clang-format off
+  static const std::vector<TextRow> rows = {
+    {1001, {"&Moniteur de trames"}, {"&Frame Monitor"}, {"&Monitor de quadros"}, {"&Telegrammmonitor"}},
+    {1002, {"Moniteur de trames"}, {"Frame Monitor"}, {"Monitor de quadros"}, {"Telegrammmonitor"}},
+    {1003, {"Pause"}, {"Pause"}, {"Pausar"}, {"Anhalten"}},
+    {1004, {"Reprendre"}, {"Resume"}, {"Continuar"}, {"Fortsetzen"}},
+    {1005, {"Effacer"}, {"Clear"}, {"Limpar"}, {"Leeren"}},
+    {1006, {"Enregistrer..."}, {"Save..."}, {"Salvar..."}, {"Speichern..."}},
+    {1007, {"Fichier texte|txt"}, {"Text File|txt"}, {"Arquivo texto|txt"}, {"Textdatei|txt"}},
+    {1008,
+     {" (instrument simulé)"},
+     {" (simulated instrument)"},
+     {" (instrumento simulado)"},
+     {" (simuliertes Messgerät)"}},
+  };
+  // clang-format on
+  return rows;
+}
+
 }  // namespace orvadw

@@ -28,5 +28,8 @@ struct TextRow {
 
 // Every row, in id order; built on first use.
 const std::vector<TextRow>& text_rows();
+// The rows this program added beyond the product's table (ids from 1001),
+// in id order.
+const std::vector<TextRow>& own_text_rows();
 
 }  // namespace orvadw

@@ -548,22 +548,8 @@ void CommunicatingDialog::apply_identification(const FileHeader& header) {
 std::optional<std::string> CommunicatingDialog::choose_save_path(
     const std::string& extension, const std::string& filter, const std::string& default_name,
     const std::vector<std::string>& also_accepted) {
-  auto ask_path = [&]() -> std::optional<std::string> {
-    FileDialogService::Request request;
-    request.folder = QString::fromStdString(Configuration::instance().last_folder());
-    request.filter = QString::fromStdString(filter);
-    request.default_extension = QString::fromStdString(extension);
-    request.default_name = QString::fromStdString(default_name);
-    std::optional<QString> chosen = FileDialogService::current().save_path(this, request);
-    if (!chosen || chosen->isEmpty()) return std::nullopt;
-    return chosen->toStdString();
-  };
-  auto confirm_replace = [&](const std::string& question) {
-    return message_service().ask(this, QString::fromStdString(question),
-                                 text_of(kCautionCaptionId)) == MessageService::kYes;
-  };
   std::optional<std::string> path =
-      orvadw::choose_save_path(extension, language(), ask_path, confirm_replace, also_accepted);
+      choose_save_file(extension, filter, default_name, also_accepted);
   if (path) remember_folder(*path);
   return path;
 }

@@ -74,6 +74,10 @@ class CommunicatingDialog : public DialogRoot {
   int port_number() const { return port_number_; }
   int baud_index() const { return baud_index_; }
   int jbus_number() const { return jbus_number_; }
+  // Talks to another slave number than the configuration's, without writing
+  // it there (the initialization sends to slave 0 this way). Before the
+  // window starts.
+  void set_jbus_number(int number) { jbus_number_ = number; }
   int read_timeout() const { return read_timeout_ms_; }
   int write_timeout() const { return write_timeout_ms_; }
   void set_timeouts(int read_ms, int write_ms);

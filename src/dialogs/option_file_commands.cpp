@@ -16,7 +16,6 @@ namespace orvadw {
 
 namespace {
 
-constexpr int kCautionTextId = 4;
 constexpr int kErrorTextId = 74;
 
 // "Config File (*.OrvadW10)|*.OrvadW10||", opening in the program folder.
@@ -54,17 +53,10 @@ bool run_options_dialog(JBusMaster* master, DialogRoot& owner) {
 bool save_option_file_as(DialogRoot& owner) {
   Configuration& configuration = Configuration::instance();
   const FileDialogService::Request request = configuration_request(configuration);
-  const auto ask_path = [&]() -> std::optional<std::string> {
-    const std::optional<QString> chosen = FileDialogService::current().save_path(&owner, request);
-    if (!chosen || chosen->isEmpty()) return std::nullopt;
-    return chosen->toStdString();
-  };
-  const auto confirm_replace = [&](const std::string& question) {
-    return owner.message_service().ask(&owner, QString::fromStdString(question),
-                                       owner.text_of(kCautionTextId)) == MessageService::kYes;
-  };
   const std::optional<std::string> path = choose_save_path(
-      configuration.configuration_extension(), owner.language(), ask_path, confirm_replace);
+      configuration.configuration_extension(), owner.language(),
+      [&] { return owner.ask_save_file(request); },
+      [&](const std::string& question) { return owner.confirm_replace(question); });
   if (!path) return false;
   const int outcome = save_configuration_as(configuration, *path);
   if (outcome != 0) owner.show_error(outcome, kErrorTextId);

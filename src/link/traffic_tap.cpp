@@ -20,25 +20,30 @@ std::string hex_bytes(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-std::string trace_line(const TrafficEvent& event, TrafficEvent::Clock::time_point start) {
-  const auto ms =
-      std::chrono::duration_cast<std::chrono::milliseconds>(event.at - start).count();
-  std::string line = std::to_string(ms < 0 ? 0 : ms);
+std::string trace_body(const TrafficEvent& event) {
   switch (event.kind) {
     case TrafficEvent::Kind::kSent:
-      return line + " >" + hex_bytes(event.bytes);
+      return ">" + hex_bytes(event.bytes);
     case TrafficEvent::Kind::kReceived:
-      return line + " <" + hex_bytes(event.bytes);
+      return "<" + hex_bytes(event.bytes);
     case TrafficEvent::Kind::kDiscarded:
-      return line + " !" + hex_bytes(event.bytes);
+      return "!" + hex_bytes(event.bytes);
     case TrafficEvent::Kind::kVerdict:
-      return line + " = " + std::to_string(event.code) + " " + result_text(event.code) +
-             " (attempt " + std::to_string(event.attempt) + ")";
+      return "= " + std::to_string(event.code) + " " + result_text(event.code) + " (attempt " +
+             std::to_string(event.attempt) + ")";
     case TrafficEvent::Kind::kModemCommand:
     case TrafficEvent::Kind::kModemAnswer:
       break;
   }
   return {};
+}
+
+std::string trace_line(const TrafficEvent& event, TrafficEvent::Clock::time_point start) {
+  std::string body = trace_body(event);
+  if (body.empty()) return body;
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(event.at - start).count();
+  return std::to_string(ms < 0 ? 0 : ms) + " " + body;
 }
 
 }  // namespace orvadw

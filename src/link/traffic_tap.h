@@ -43,5 +43,8 @@ class TrafficTap {
 // or "=" with the code and its meaning and the attempt number. Modem texts
 // give "" (their bytes are already traced as sent and received).
 std::string trace_line(const TrafficEvent& event, TrafficEvent::Clock::time_point start);
+// The line without its time: "> 01 03 ...", "= 251 no answer ... (attempt 1)",
+// or "" for a modem text.
+std::string trace_body(const TrafficEvent& event);
 
 }  // namespace orvadw

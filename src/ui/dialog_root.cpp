@@ -9,6 +9,7 @@
 #include "base/text_table.h"
 #include "files/config_keys.h"
 #include "files/configuration.h"
+#include "files/save_path.h"
 #include "params/value_format.h"
 #include "ui/dialog_template_registry.h"
 #include "ui/message_service.h"
@@ -42,13 +43,23 @@ DialogRoot::DialogRoot(int template_id, QWidget* parent, const std::string& conf
 void DialogRoot::construct(int template_id, const std::string& configuration_path) {
   template_id_ = template_id;
   settings_.set_path(configuration_path);
+  read_language();
+  DialogTemplateRegistry::apply(template_id, this);
+}
+
+void DialogRoot::read_language() {
   const int stored = to_int(settings_.read_number(config::kLanguage, config::kLanguageKey, 0), 0);
   // A language outside the table would blank every text: fall back to French.
   language_ = (stored >= 0 && stored < TextTable::language_count()) ? stored + 1 : kFrench;
   // Qt's stock buttons speak the window's language too (before the
   // template is built: it may name some of them).
   use_qt_translations(language_);
-  DialogTemplateRegistry::apply(template_id, this);
+}
+
+void DialogRoot::follow_configuration(const std::string& configuration_path) {
+  settings_.set_path(configuration_path);
+  read_language();
+  refresh_title();
 }
 
 DialogRoot::~DialogRoot() {
@@ -106,6 +117,32 @@ void DialogRoot::show_error_text(const QString& text, int caption_id) {
 
 int DialogRoot::ask(int message_id, const QString& extra, int caption_id) {
   return message_service().ask(this, text_of(message_id) + extra, text_of(caption_id));
+}
+
+bool DialogRoot::confirm_replace(const std::string& question) {
+  constexpr int kCautionCaptionId = 4;
+  return message_service().ask(this, QString::fromStdString(question),
+                               text_of(kCautionCaptionId)) == MessageService::kYes;
+}
+
+std::optional<std::string> DialogRoot::ask_save_file(const FileDialogService::Request& request) {
+  const std::optional<QString> chosen = FileDialogService::current().save_path(this, request);
+  if (!chosen || chosen->isEmpty()) return std::nullopt;
+  return chosen->toStdString();
+}
+
+std::optional<std::string> DialogRoot::choose_save_file(const std::string& extension,
+                                                        const std::string& filter,
+                                                        const std::string& default_name,
+                                                        const std::vector<std::string>& also_accepted) {
+  FileDialogService::Request request;
+  request.folder = QString::fromStdString(Configuration::instance().last_folder());
+  request.filter = QString::fromStdString(filter);
+  request.default_extension = QString::fromStdString(extension);
+  request.default_name = QString::fromStdString(default_name);
+  return choose_save_path(
+      extension, language_, [&] { return ask_save_file(request); },
+      [&](const std::string& question) { return confirm_replace(question); }, also_accepted);
 }
 
 void DialogRoot::set_registry_section(const QString& company, const QString& application) {

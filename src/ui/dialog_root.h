@@ -5,9 +5,12 @@
 // Escape that never closes a dialog.
 #include <QDialog>
 #include <QString>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "files/settings_store.h"
+#include "ui/file_dialog_service.h"
 #include "ui/work_area_placement.h"
 
 class QKeyEvent;
@@ -37,6 +40,10 @@ class DialogRoot : public QDialog {
 
   int template_id() const { return template_id_; }
   int language() const { return language_; }
+  // Points the settings store at another configuration file and reads the
+  // language from it again (a window that outlives an options change or a
+  // loaded option file). The title follows.
+  void follow_configuration(const std::string& configuration_path);
   SettingsStore& settings() { return settings_; }
   const SettingsStore& settings() const { return settings_; }
 
@@ -61,6 +68,21 @@ class DialogRoot : public QDialog {
   void show_error_text(const QString& text, int caption_id);
   // MessageService::kYes or kNo.
   int ask(int message_id, const QString& extra, int caption_id);
+  // The question before a file is replaced, with the caution caption: true
+  // for Yes.
+  bool confirm_replace(const std::string& question);
+
+  // The installed save dialog as it answers: the path, or nothing when
+  // cancelled.
+  std::optional<std::string> ask_save_file(const FileDialogService::Request& request);
+  // The save dialog of the file services in the last folder: the chosen
+  // name completed with the extension, and asked about before an existing
+  // file is replaced (No shows the dialog again). Nothing when cancelled.
+  // also_accepted: other extensions a typed name may end with as it stands.
+  std::optional<std::string> choose_save_file(const std::string& extension,
+                                              const std::string& filter,
+                                              const std::string& default_name = {},
+                                              const std::vector<std::string>& also_accepted = {});
   // A service for this dialog only (not owned); nullptr uses the installed one.
   void set_message_service(MessageService* service) { message_service_ = service; }
   MessageService& message_service() const;
@@ -106,6 +128,7 @@ class DialogRoot : public QDialog {
 
  private:
   void construct(int template_id, const std::string& configuration_path);
+  void read_language();
   bool take_early_end();
 
   SettingsStore settings_;

@@ -46,6 +46,8 @@ inline constexpr const char* kMenuAbout = "WM_USER_MENU_APROPO";
 inline constexpr const char* kMenuExit = "WM_USER_MENU_QUITTER";
 inline constexpr const char* kMenuModemConnect = "WM_USER_MENU_MODEM_CONNECT";
 inline constexpr const char* kMenuModemDisconnect = "WM_USER_MENU_MODEM_DECONNECT";
+// This program's own command (registered on first use, like any other name).
+inline constexpr const char* kMenuFrameMonitor = "WM_USER_MENU_CONF_MONITOR";
 }  // namespace msg
 
 class NamedMessageRegistry {

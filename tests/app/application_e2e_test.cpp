@@ -306,5 +306,22 @@ TEST_F(ProgramE2eTest, TheWindowEntryOpensTheViewsOnTheirFiles) {
   EXPECT_EQ(WEXITSTATUS(unknown.status()), 2);
 }
 
+// The program on its built-in simulated instrument says so in its title;
+// --help lists the ways to start it; an unknown option is refused.
+TEST_F(ProgramE2eTest, TheSimulatorIsNamedInTheTitleAndTheHelpListsTheStarts) {
+  Program program(program_, {"--simulator"}, home_);
+  start_and_see_window(program, "OrvadW 10c   -   default (instrument simulé)");
+  if (HasFatalFailure()) return;
+  stop_cleanly(program);
+
+  const std::string help = run_and_read(program_ + " --help 2>&1; echo status=$?");
+  EXPECT_NE(help.find("--simulator"), std::string::npos) << help;
+  EXPECT_NE(help.find("--window settings|special|analog|measurement|logger"), std::string::npos);
+  EXPECT_NE(help.find("status=0"), std::string::npos);
+  const std::string bad = run_and_read(program_ + " --frobnicate 2>&1; echo status=$?");
+  EXPECT_NE(bad.find("unknown option --frobnicate"), std::string::npos) << bad;
+  EXPECT_NE(bad.find("status=2"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace orvadw

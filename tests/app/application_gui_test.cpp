@@ -20,7 +20,7 @@
 #include <functional>
 #include <sys/stat.h>
 
-#include "app/placeholder_main_window.h"
+#include "views/main_window.h"
 #include "base/ini_file.h"
 #include "base/text_table.h"
 #include "files/configuration.h"
@@ -116,12 +116,12 @@ TEST_F(ApplicationTest, AConfigurationOnTheCommandLineIsUsedAndRecorded) {
 }
 
 TEST_F(ApplicationTest, TheMainWindowShowsTheProgramAndItsConfiguration) {
-  EXPECT_EQ(PlaceholderMainWindow::program_title(), "OrvadW 10c");
-  EXPECT_EQ(PlaceholderMainWindow::configuration_name("/a/b/site.one.cfg"), "site.one");
+  EXPECT_EQ(MainWindow::program_title(), "OrvadW 10c");
+  EXPECT_EQ(MainWindow::configuration_name("/a/b/site.one.cfg"), "site.one");
 
   Application app({});
   ASSERT_EQ(app.start(), 0);
-  PlaceholderMainWindow& window = app.main_window();
+  MainWindow& window = app.main_window();
   EXPECT_EQ(&app.main_window(), &window) << "one main window";
   EXPECT_EQ(window.windowTitle(), "OrvadW 10c   -   default");
   EXPECT_FALSE(window.master().is_connected());
@@ -169,7 +169,7 @@ TEST_F(ApplicationTest, ATerminationSignalLeavesThroughTheNormalEnd) {
 TEST_F(ApplicationTest, WithTheModemInUseAConnectDialsThroughTheModemWindow) {
   Application app({});
   ASSERT_EQ(app.start(), 0);
-  PlaceholderMainWindow& window = app.main_window();
+  MainWindow& window = app.main_window();
   ScriptedMessageService messages;
   ScopedMessageService scoped(&messages);
   // COM1 leads nowhere, so the modem window cannot open the line: it says
