@@ -81,6 +81,10 @@ int Application::run() {
   FirstPaintReport report;
   if (std::getenv("ORVADW_REPORT_SHOWN") != nullptr) window.installEventFilter(&report);
   termination_ = std::make_unique<TerminationSignal>([this] { request_quit(); });
+  // Modal to its own (empty) parent chain only: the frame monitor, a window
+  // of its own, keeps taking clicks while the main window and the windows
+  // it runs wait on each other.
+  window.setWindowModality(Qt::WindowModal);
   window.exec();
   termination_.reset();
   finish();

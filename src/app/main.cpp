@@ -35,37 +35,60 @@ void print_help() {
       qPrintable(orvadw::window_entry_usage()), qPrintable(orvadw::print_entry_usage()));
 }
 
-}  // namespace
+// The program's own options, read before the windowing system is reached, so
+// that --help and a bad command line answer without a display.
+struct Start {
+  bool options_only = false;
+  bool simulator = false;
+  std::optional<orvadw::PrintFileRequest> print;
+  std::optional<orvadw::WindowRequest> window;
+  QStringList rest;  // the configuration file, when named
+};
 
-int main(int argc, char** argv) {
-  orvadw::prepare_print_entry(argc, argv);
-  QApplication qt(argc, argv);
-  QStringList arguments = QCoreApplication::arguments().mid(1);
-  if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
-    print_help();
-    return 0;
-  }
-  const bool options_only = arguments.removeAll(QStringLiteral("--options")) > 0;
-  const bool simulator = arguments.removeAll(QStringLiteral("--simulator")) > 0;
-  QString error;
-  const std::optional<orvadw::PrintFileRequest> print =
-      orvadw::parse_print_request(arguments, error);
-  const std::optional<orvadw::WindowRequest> window =
-      print || !error.isEmpty() ? std::nullopt : orvadw::parse_window_request(arguments, error);
-  if (error.isEmpty() && !window && !print) {
+std::optional<Start> read_start(QStringList arguments, QString& error) {
+  Start start;
+  start.options_only = arguments.removeAll(QStringLiteral("--options")) > 0;
+  start.simulator = arguments.removeAll(QStringLiteral("--simulator")) > 0;
+  start.print = orvadw::parse_print_request(arguments, error);
+  if (!start.print && error.isEmpty()) start.window = orvadw::parse_window_request(arguments, error);
+  if (error.isEmpty() && !start.window && !start.print) {
     for (const QString& a : arguments) {
       if (a.startsWith(QLatin1String("--"))) error = QStringLiteral("unknown option ") + a;
     }
   }
-  if (!error.isEmpty()) {
+  if (!error.isEmpty()) return std::nullopt;
+  if (!start.window && !start.print) start.rest = arguments;
+  return start;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QStringList given;
+  for (int i = 1; i < argc; ++i) given << QString::fromLocal8Bit(argv[i]);
+  if (given.contains(QStringLiteral("--help")) || given.contains(QStringLiteral("-h"))) {
+    print_help();
+    return 0;
+  }
+  QString error;
+  if (!read_start(given, error)) {
     std::fprintf(stderr, "orvadw: %s\n%s\n%s\n", qPrintable(error),
                  qPrintable(orvadw::window_entry_usage()), qPrintable(orvadw::print_entry_usage()));
     return 2;
   }
-  orvadw::Application application(window || print ? QStringList() : arguments);
-  if (simulator) application.use_simulator();
+  orvadw::prepare_print_entry(argc, argv);
+  QApplication qt(argc, argv);
+  // Read again without the windowing system's own options, which the
+  // application has taken out.
+  const std::optional<Start> start = read_start(QCoreApplication::arguments().mid(1), error);
+  if (!start) {
+    std::fprintf(stderr, "orvadw: %s\n", qPrintable(error));
+    return 2;
+  }
+  orvadw::Application application(start->rest);
+  if (start->simulator) application.use_simulator();
   application.start();
-  if (print) return orvadw::run_print_entry(*print);
-  if (window) return application.run_window(*window);
-  return options_only ? application.run_options() : application.run();
+  if (start->print) return orvadw::run_print_entry(*start->print);
+  if (start->window) return application.run_window(*start->window);
+  return start->options_only ? application.run_options() : application.run();
 }

@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStringList>
 
 #include "base/text_table.h"
@@ -93,8 +94,12 @@ void FrameMonitor::refresh() {
   QStringList lines;
   lines.reserve(static_cast<qsizetype>(added.size()));
   for (const std::string& line : added) lines << QString::fromStdString(line);
-  // One append a batch: the list lays itself out once.
+  // One append a batch: the list lays itself out once. A reader at the end
+  // keeps following the traffic; one who scrolled up keeps their place.
+  QScrollBar* bar = ui_->lines->verticalScrollBar();
+  const bool following = bar->value() >= bar->maximum();
   ui_->lines->appendPlainText(lines.join(QLatin1Char('\n')));
+  if (following) bar->setValue(bar->maximum());
 }
 
 void FrameMonitor::clear() {

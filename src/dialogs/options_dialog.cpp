@@ -18,6 +18,7 @@
 #include "ui/message_service.h"
 #include "ui/notifying_button.h"
 #include "ui/number_field.h"
+#include "ui/qt_translations.h"
 #include "ui_template_130.h"
 
 namespace orvadw {
@@ -287,6 +288,8 @@ void OptionsDialog::accept() {
     field->finish_edit();
   }
   if (changed_) {
+    // The question speaks the language shown, buttons included.
+    const ScopedQtTranslations buttons(shown_language_);
     const int answer = message_service().ask(this, text(kSaveQuestionTextId), text(kCautionTextId));
     if (answer == MessageService::kYes) {
       const OptionValues values = shown_values();

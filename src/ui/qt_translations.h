@@ -14,4 +14,19 @@ bool use_qt_translations(int language);
 // The language whose Qt translations are installed; 0 for none.
 int qt_translations_language();
 
+// Qt's texts in another language for as long as it lives (a question asked
+// in the language just chosen, before the configuration holds it).
+class ScopedQtTranslations {
+ public:
+  explicit ScopedQtTranslations(int language) : previous_(qt_translations_language()) {
+    use_qt_translations(language);
+  }
+  ~ScopedQtTranslations() { use_qt_translations(previous_); }
+  ScopedQtTranslations(const ScopedQtTranslations&) = delete;
+  ScopedQtTranslations& operator=(const ScopedQtTranslations&) = delete;
+
+ private:
+  int previous_;
+};
+
 }  // namespace orvadw

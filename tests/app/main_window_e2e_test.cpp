@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdlib>
@@ -56,6 +57,18 @@ using test::open_popup;
 using test::screenshot;
 using test::top_modal;
 using test::WindowScript;
+
+// Counts the times a frame monitor's window was blocked by a modal one.
+class BlockWatch : public QObject {
+ public:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::WindowBlocked && qobject_cast<FrameMonitor*>(watched) != nullptr) {
+      ++monitor_blocked;
+    }
+    return false;
+  }
+  int monitor_blocked = 0;
+};
 
 class MainWindowE2eTest : public ::testing::Test {
  protected:
@@ -268,6 +281,11 @@ TEST_F(MainWindowE2eTest, InitializationSendsTheFactoryValuesToSlaveZero) {
   instrument().set_registers(0x3000, std::vector<std::uint8_t>(14, 0x5A));
   int result = -1;
   QString lines;
+  bool following = false;
+  // The monitor is a window of its own: neither the main window nor the
+  // windows it runs may block its input.
+  BlockWatch blocks;
+  qApp->installEventFilter(&blocks);
   WindowScript script;
   menu(script, "&Option", "&Frame Monitor");
   script.wait("the monitor", [this] {
@@ -294,9 +312,14 @@ TEST_F(MainWindowE2eTest, InitializationSendsTheFactoryValuesToSlaveZero) {
             [&, this] {
               FrameMonitor* monitor = window().frame_monitor();
               lines = monitor->list()->toPlainText();
+              const QScrollBar* bar = monitor->list()->verticalScrollBar();
+              following = bar->value() == bar->maximum();
               screenshot(monitor, "frame_monitor");
             });
   ASSERT_TRUE(run(script)) << script.failure();
+  qApp->removeEventFilter(&blocks);
+  EXPECT_EQ(blocks.monitor_blocked, 0) << "the monitor's input was blocked by a modal window";
+  EXPECT_TRUE(following) << "the list shows its latest lines";
   EXPECT_EQ(result, QDialog::Accepted);
   EXPECT_TRUE(lines.contains(QStringLiteral("> 00 10 10 00"))) << "the settings to slave 0";
   EXPECT_FALSE(lines.contains(QStringLiteral("> 01 10"))) << "nothing written to the configured slave";
@@ -306,6 +329,7 @@ TEST_F(MainWindowE2eTest, InitializationSendsTheFactoryValuesToSlaveZero) {
 }
 
 TEST_F(MainWindowE2eTest, TheMenuSpeaksGermanOnceTheOptionsChangeTheLanguage) {
+  QString yes_text;
   QStringList german_titles;
   QStringList file_items;
   WindowScript script;
@@ -322,9 +346,10 @@ TEST_F(MainWindowE2eTest, TheMenuSpeaksGermanOnceTheOptionsChangeTheLanguage) {
               QTest::mouseClick(options->ok_button(), Qt::LeftButton);
             })
       .step("the question about the file", [] { return top_modal<QMessageBox>() != nullptr; },
-            [] {
+            [&yes_text] {
               // Yes keeps the change; the box already speaks German.
               QAbstractButton* yes = top_modal<QMessageBox>()->button(QMessageBox::Yes);
+              yes_text = yes->text();
               yes->setFocus();
               QTest::keyClick(yes, Qt::Key_Space);
             })
@@ -343,6 +368,7 @@ TEST_F(MainWindowE2eTest, TheMenuSpeaksGermanOnceTheOptionsChangeTheLanguage) {
       .step("the German main window", [] { return top_modal<QFileDialog>() == nullptr; },
             [this] { screenshot(&window(), "main_window_german"); });
   ASSERT_TRUE(run(script)) << script.failure();
+  EXPECT_EQ(yes_text.remove(QLatin1Char('&')), "Ja") << "the question's buttons speak German too";
   EXPECT_EQ(german_titles, (QStringList{"&Datei", "D&ialog", "&Konfiguration", "&Über..."}));
   EXPECT_EQ(file_items, (QStringList{"&Öffnen", "&Neu", "&Beenden"}));
 }

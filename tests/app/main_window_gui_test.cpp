@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -434,6 +435,23 @@ TEST_F(MainWindowTest, TheFrameMonitorShowsPausesSavesAndClearsTheTraffic) {
   monitor.pause_button()->click();
   EXPECT_FALSE(monitor.paused());
   EXPECT_GT(monitor.log().lines().size(), before);
+
+  // A reader at the end follows the traffic; one who scrolled up keeps the
+  // place. The window is made small enough for the lines to overflow it.
+  monitor.resize(monitor.width(), monitor.minimumSizeHint().height());
+  QCoreApplication::processEvents();
+  QScrollBar* bar = monitor.list()->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 0) << "more lines than the window shows";
+  bar->setValue(bar->maximum());
+  const int end_before = bar->maximum();
+  ASSERT_EQ(read_settings(), "");
+  monitor.refresh();
+  EXPECT_GT(bar->maximum(), end_before);
+  EXPECT_EQ(bar->value(), bar->maximum());
+  bar->setValue(0);
+  ASSERT_EQ(read_settings(), "");
+  monitor.refresh();
+  EXPECT_EQ(bar->value(), 0);
 
   files_.queue_answer(QString::fromStdString(home_ + "trace"));
   ASSERT_TRUE(monitor.press_save());
