@@ -11,6 +11,7 @@
 #include "base/result_codes.h"
 #include "files/config_keys.h"
 #include "cli/trace_printer.h"
+#include "link/port_failure.h"
 #include "link/port_map.h"
 
 namespace orvadw::cli {
@@ -127,17 +128,7 @@ int LinkSession::open(const GlobalOptions& options, std::ostream& err) {
   const int rc = master_.connect(com_number_, options.baud_index);
   if (rc != 0) {
     report_result(err, rc);
-    std::string why = master_.last_error_text();
-    if (device_.empty()) why = "no device is known for this COM number (see the Ports section)";
-    err << "orvadw-cli: COM" << com_number_;
-    const std::string described = PortMap::instance().describe(com_number_);
-    if (!described.empty()) {
-      err << " (" << described << ")";
-    } else if (!device_.empty()) {
-      err << " (" << device_ << ")";
-    }
-    if (!why.empty()) err << ": " << why;
-    err << "\n";
+    err << "orvadw-cli: " << port_failure_text(com_number_, master_.last_error_text()) << "\n";
     return 1;
   }
   return 0;

@@ -20,6 +20,7 @@
 #include "files/save_path.h"
 #include "link/block_transfer.h"
 #include "link/jbus_master.h"
+#include "link/port_failure.h"
 #include "params/firmware_check.h"
 #include "params/window_table.h"
 #include "ui/dialog_template_registry.h"
@@ -433,7 +434,7 @@ int CommunicatingDialog::read_registers(int address, int count) {
       return 0;
     case BlockTransfer::ReadStatus::kConnectFailed:
       show_progress(false);
-      show_error(kCannotOpenPortTextId, kCautionCaptionId);
+      show_port_failure(kCautionCaptionId);
       return -1;
     case BlockTransfer::ReadStatus::kNoAnswer:
       show_progress(false);
@@ -543,6 +544,16 @@ void CommunicatingDialog::apply_identification(const FileHeader& header) {
   if (ParameterField* firmware = fields_->field(kFirmwareLabelControl)) {
     firmware->set_text(header.software_version, ChangeOrigin::kDecode);
   }
+}
+
+void CommunicatingDialog::show_port_failure(int caption_id) {
+  // A modem that did not connect has said why in its own window.
+  const bool direct_line = master_ != nullptr && !Configuration::instance().use_modem();
+  const QString detail =
+      direct_line ? QStringLiteral("\n\n") + QString::fromStdString(port_failure_text(
+                                                  port_number_, master_->last_error_text()))
+                  : QString();
+  show_error(kCannotOpenPortTextId, detail, caption_id);
 }
 
 std::optional<std::string> CommunicatingDialog::choose_save_path(

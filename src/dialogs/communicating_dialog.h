@@ -164,6 +164,9 @@ class CommunicatingDialog : public DialogRoot {
   // The save dialog with its own overwrite question and extension
   // completion, in the last folder (updated on confirmation). A name ending
   // with one of also_accepted keeps that extension.
+  // Text 78, "cannot open the port", with the COM number, its device and
+  // the reason below it.
+  void show_port_failure(int caption_id);
   std::optional<std::string> choose_save_path(const std::string& extension,
                                               const std::string& filter,
                                               const std::string& default_name = {},

@@ -311,7 +311,7 @@ int SettingsFamilyDialog::transfer(int attempts) {
   last_transfer_ok_ = outcome.ok();
   if (outcome.ok()) return 0;
   if (outcome.result == result::kCannotOpenForWrite) {
-    show_error(kCannotOpenPortTextId, kErrorCaptionId);
+    show_port_failure(kErrorCaptionId);
   } else {
     show_error(kNoAnswerTextId, kErrorCaptionId);
   }

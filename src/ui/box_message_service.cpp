@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+#include "ui/visible_owner.h"
+
 namespace orvadw {
 
 namespace {
@@ -21,13 +23,14 @@ QMessageBox::Icon box_icon(MessageService::Icon icon) {
 
 void BoxMessageService::show(QWidget* parent, const QString& text, const QString& caption,
                              Icon icon) {
-  QMessageBox box(box_icon(icon), caption, text, QMessageBox::Ok, parent);
+  QMessageBox box(box_icon(icon), caption, text, QMessageBox::Ok, visible_owner(parent));
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
 }
 
 int BoxMessageService::ask(QWidget* parent, const QString& text, const QString& caption) {
-  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                  visible_owner(parent));
   box.setWindowModality(Qt::ApplicationModal);
   return box.exec() == QMessageBox::Yes ? kYes : kNo;
 }

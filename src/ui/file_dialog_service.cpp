@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "ui/visible_owner.h"
+
 namespace orvadw {
 
 namespace {
@@ -22,7 +24,7 @@ class PlatformFileDialogService : public FileDialogService {
  private:
   static std::optional<QString> run(QWidget* parent, const Request& request,
                                     QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(parent);
+    QFileDialog dialog(visible_owner(parent));
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
                                                        : QFileDialog::ExistingFile);

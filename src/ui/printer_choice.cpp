@@ -5,6 +5,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include "ui/visible_owner.h"
+
 namespace orvadw {
 
 namespace {
@@ -34,7 +36,7 @@ ScopedPrinterChoice::~ScopedPrinterChoice() {
 }
 
 bool SystemPrinterChoice::set_up(QPrinter& printer, QWidget* parent) {
-  QPrintDialog dialog(&printer, parent);
+  QPrintDialog dialog(&printer, visible_owner(parent));
   // A sheet prints whole: no selection, no page range; a PDF file is offered
   // beside the printers, so printing works on a machine without any.
   dialog.setOption(QAbstractPrintDialog::PrintSelection, false);

@@ -15,6 +15,7 @@
 #include "base/program_identity.h"
 #include "base/text_table.h"
 #include "link/jbus_master.h"
+#include "link/port_map.h"
 #include "params/window_table.h"
 #include "support/dialog_test_env.h"
 #include "ui/field_binder.h"
@@ -141,7 +142,13 @@ TEST_F(CommunicatingDialogTest, APortThatDoesNotOpenIsReportedOnceAndChangesNoth
 
   EXPECT_EQ(dialog->read_registers(kParameterBlock, 3), -1);
   ASSERT_EQ(env.messages.shown().size(), 1u);
-  EXPECT_EQ(env.messages.shown()[0].text, "Cannot open COM port !");
+  // Which port, which device and why, below the message.
+  const std::string device = PortMap::instance().device_for(kSimCom);
+  ASSERT_FALSE(device.empty());
+  const QString said = env.messages.shown()[0].text;
+  EXPECT_TRUE(said.startsWith("Cannot open COM port !\n\nCOM" + QString::number(kSimCom) + " (" +
+                              QString::fromStdString(device)))
+      << said.toStdString();
   EXPECT_EQ(env.messages.shown()[0].caption, "Caution");
   EXPECT_EQ(env.messages.shown()[0].icon, MessageService::Icon::Error);
   EXPECT_FALSE(dialog->progress_shown()) << "hidden before the message";
