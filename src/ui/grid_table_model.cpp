@@ -3,6 +3,8 @@
 #include <QBrush>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QStringList>
+#include <algorithm>
 
 namespace orvadw {
 
@@ -60,6 +62,26 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const {
   }
 }
 
+QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (table_ == nullptr || orientation != Qt::Horizontal || section < 0 || section >= columns_) {
+    return {};
+  }
+  switch (role) {
+    case Qt::DisplayRole: {
+      QStringList lines;
+      const int fixed = std::min(table_->fixed_rows(), rows_);
+      for (int row = 0; row < fixed; ++row) {
+        lines << QString::fromStdString(table_->cell(row, section));
+      }
+      return lines.join(QLatin1Char('\n'));
+    }
+    case Qt::TextAlignmentRole:
+      return static_cast<int>(to_qt(table_->column_alignment(section)));
+    default:
+      return {};
+  }
+}
+
 Qt::ItemFlags GridTableModel::flags(const QModelIndex& index) const {
   // Shown, never edited nor selected: the cells are the program's.
   return index.isValid() ? Qt::ItemIsEnabled : Qt::NoItemFlags;
@@ -70,6 +92,7 @@ void GridTableModel::grid_changed(const GridTable& grid, const GridChange& chang
     case GridChange::Kind::kCells:
       if (change.last >= change.first && columns_ > 0) {
         emit dataChanged(index(change.first, 0), index(change.last, columns_ - 1));
+        if (change.first < grid.fixed_rows()) emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
       }
       return;
     case GridChange::Kind::kRowsAdded:
@@ -90,6 +113,7 @@ void GridTableModel::grid_changed(const GridTable& grid, const GridChange& chang
       return;
     case GridChange::Kind::kLayout:
       if (rows_ > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));
+      if (columns_ > 0) emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
       emit layout_changed();
       return;
   }

@@ -23,6 +23,10 @@ class GridTableModel : public QAbstractTableModel, public GridObserver {
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // The fixed rows' texts, one line each, as the columns' header: the view
+  // shows them there so that they stay in sight while the rows scroll.
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role = Qt::DisplayRole) const override;
 
   void grid_changed(const GridTable& grid, const GridChange& change) override;
   void grid_destroyed(const GridTable& grid) override;

@@ -20,7 +20,10 @@ TableGrid::TableGrid(GridTable* table, QWidget* parent) : QTableView(parent) {
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionMode(QAbstractItemView::NoSelection);
   setFocusPolicy(Qt::NoFocus);
+  // The fixed rows are shown as the columns' header (see apply_layout).
   horizontalHeader()->hide();
+  horizontalHeader()->setSectionsClickable(false);
+  horizontalHeader()->setHighlightSections(false);
   verticalHeader()->hide();
   // Rows as high as a line of text, not the style's roomy default.
   verticalHeader()->setMinimumSectionSize(fontMetrics().height() + 2);
@@ -29,7 +32,10 @@ TableGrid::TableGrid(GridTable* table, QWidget* parent) : QTableView(parent) {
   connect(model_, &QAbstractItemModel::modelReset, this, &TableGrid::apply_layout);
   // New texts or rows change the room the table asks for.
   for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
-    connect(model_, signal, this, [this] { updateGeometry(); });
+    connect(model_, signal, this, [this] {
+      apply_layout();
+      updateGeometry();
+    });
   }
   connect(model_, &QAbstractItemModel::dataChanged, this, [this] { updateGeometry(); });
   connect(model_, &QAbstractItemModel::modelReset, this, [this] { updateGeometry(); });
@@ -52,6 +58,11 @@ GridTable& TableGrid::table() {
   return *own_;
 }
 
+int TableGrid::shown_fixed_rows() const {
+  const GridTable* t = shown();
+  return t != nullptr ? std::min(t->fixed_rows(), t->rows()) : 0;
+}
+
 const GridTable* TableGrid::shown() const { return model_ != nullptr ? model_->table() : nullptr; }
 
 void TableGrid::apply_layout() {
@@ -68,6 +79,11 @@ void TableGrid::apply_layout() {
     }
   }
   setFrameShape(t->flat() ? QFrame::NoFrame : QFrame::StyledPanel);
+  // Fixed rows stand in the header, so that they stay in sight while the
+  // other rows scroll; the table itself keeps them as its first rows.
+  const int fixed = shown_fixed_rows();
+  header->setVisible(fixed > 0);
+  for (int r = 0; r < t->rows(); ++r) setRowHidden(r, r < fixed);
 }
 
 QSize TableGrid::content_size(int max_rows) const {
@@ -76,7 +92,12 @@ QSize TableGrid::content_size(int max_rows) const {
   const int rows = model_ != nullptr ? model_->rowCount() : 0;
   const int columns = model_ != nullptr ? model_->columnCount() : 0;
   for (int c = 0; c < columns; ++c) size.rwidth() += columnWidth(c);
-  for (int r = 0; r < std::min(rows, max_rows); ++r) size.rheight() += rowHeight(r);
+  int shown = 0;
+  if (!horizontalHeader()->isHidden()) {
+    size.rheight() += horizontalHeader()->sizeHint().height();
+    shown = std::min(rows, shown_fixed_rows());
+  }
+  for (int r = shown; r < rows && r < max_rows; ++r) size.rheight() += rowHeight(r);
   if (rows > max_rows) size.rwidth() += verticalScrollBar()->sizeHint().width();
   return size;
 }

@@ -49,6 +49,7 @@ class TableGrid : public QTableView, public GridView {
   QSize content_size(int max_rows) const;
   void apply_layout();
   const GridTable* shown() const;
+  int shown_fixed_rows() const;
 
   std::unique_ptr<GridTable> own_;
   GridTableModel* model_ = nullptr;

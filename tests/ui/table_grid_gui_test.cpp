@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -76,6 +79,43 @@ TEST(TableGridModel, TheViewFollowsTheFieldsTableAndOutlivesIt) {
   EXPECT_EQ(view->cell(3, 3), "");
   view->set_cell(0, 0, "ignored");
   EXPECT_FALSE(table_view->grab().isNull());
+}
+
+}  // namespace
+}  // namespace orvadw
+
+namespace orvadw {
+namespace {
+
+// A long table scrolls under its fixed row: the row stands in the header,
+// which stays in sight, and follows the texts the program writes in it.
+TEST(TableGridModel, TheFixedRowStaysInSightWhileTheRowsScroll) {
+  TableGrid grid;
+  GridTable& cells = grid.table();
+  cells.set_dimensions(21, 2);
+  cells.set_fixed(1, 0);
+  cells.set_cell(0, 0, "N°");
+  cells.set_cell(0, 1, "Date");
+  for (int r = 1; r < 21; ++r) cells.set_cell(r, 0, std::to_string(r));
+  grid.resize(grid.sizeHint());
+  grid.show();
+  QCoreApplication::processEvents();
+
+  EXPECT_FALSE(grid.horizontalHeader()->isHidden());
+  EXPECT_EQ(grid.model()->headerData(1, Qt::Horizontal).toString(), "Date");
+  EXPECT_TRUE(grid.isRowHidden(0)) << "shown once, in the header";
+  EXPECT_EQ(grid.rowAt(0), 1) << "the first row under the header is the first entry";
+  grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum());
+  QCoreApplication::processEvents();
+  EXPECT_GT(grid.rowAt(0), 1);
+  EXPECT_TRUE(grid.horizontalHeader()->isVisible()) << "scrolled, the header is still there";
+
+  cells.set_cell(0, 1, "Datum");
+  EXPECT_EQ(grid.model()->headerData(1, Qt::Horizontal).toString(), "Datum");
+  // Without fixed rows there is no header, and the first row shows.
+  cells.set_fixed(0, 0);
+  EXPECT_TRUE(grid.horizontalHeader()->isHidden());
+  EXPECT_FALSE(grid.isRowHidden(0));
 }
 
 }  // namespace
