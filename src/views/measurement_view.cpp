@@ -171,6 +171,9 @@ void MeasurementView::recording_step() {
     }
     set_document_name(QFileInfo(QString::fromStdString(*path)).fileName());
     set_button_icon(kRecordButton, kRecordingIcon);
+    // This answer came before the save dialog, which may have stayed open a
+    // while: the first sample is the next answer, taken after the start.
+    return;
   }
   if (!recorder_.recording()) return;
   const MeasurementRecorder::StepResult step = recorder_.step(session_->instrument_clock(), session_->sample());

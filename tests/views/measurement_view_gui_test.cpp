@@ -15,6 +15,7 @@
 #include "tests/support/file_contents.h"
 #include "ui/chart_view.h"
 #include "ui/field_binder.h"
+#include "ui/file_dialog_service.h"
 #include "ui/notifying_button.h"
 
 namespace orvadw {
@@ -105,6 +106,45 @@ TEST_F(MeasurementViewTest, PollsTheRangeThenLiveValuesAndRecordsWholeSamples) {
   click(*replay, OperatingView::kPreviousButton);
   EXPECT_EQ(replay->record_status(), "Record 2 / 3");
   EXPECT_TRUE(env.messages.shown().empty());
+}
+
+// A user who takes a while in the save dialog: the answer that opened it is
+// that old by then, so the first sample is the first answer after the start.
+class SlowSaveDialog : public FileDialogService {
+ public:
+  SlowSaveDialog(sim::SimulatedInstrument& instrument, QString path)
+      : instrument_(instrument), path_(std::move(path)) {}
+  std::optional<QString> save_path(QWidget*, const Request&) override {
+    instrument_.advance(std::chrono::seconds(5));
+    return path_;
+  }
+  std::optional<QString> open_path(QWidget*, const Request&) override { return std::nullopt; }
+
+ private:
+  sim::SimulatedInstrument& instrument_;
+  QString path_;
+};
+
+TEST_F(MeasurementViewTest, TheFirstSampleIsTakenAfterTheSaveDialog) {
+  env.set_recording(1, 0);
+  auto instrument = env.attach();
+  auto view = open();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->session().live_seen(); }, 10000));
+  const DateTime before = view->session().instrument_clock();
+  const std::string path = env.file("late.mes");
+  SlowSaveDialog slow(*instrument, QString::fromStdString(path));
+  ScopedFileDialogService scope(&slow);
+  click(*view, OperatingView::kRecordButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->recorder().samples_written() == 1; }, 5000));
+  click(*view, OperatingView::kRecordButton);
+  view->done(QDialog::Accepted);
+
+  auto replay = open(4, path);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return replay->started(); }, 5000));
+  ASSERT_EQ(replay->navigator().sample_count(), 1);
+  EXPECT_EQ(replay->session().instrument_clock().seconds_since_1980(),
+            before.seconds_since_1980() + 5)
+      << "not the answer from before the dialog";
 }
 
 TEST_F(MeasurementViewTest, AFileWithoutAWholeSampleIsAnIncorrectFile) {
