@@ -13,11 +13,11 @@
 #include "cli/cli_command.h"
 #include "cli/instrument_identity.h"
 #include "cli/link_session.h"
-#include "cli/poll_signal.h"
 #include "cli/stop_request.h"
 #include "files/measurement_recorder.h"
 #include "files/settings_store.h"
 #include "link/link_recovery.h"
+#include "link/poll_signal.h"
 #include "params/measurement_session.h"
 
 namespace orvadw::cli {
