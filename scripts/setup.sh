@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(qt6-base-dev qt6-base-dev-tools libgtest-dev libgmock-dev cmake ninja-build g++
           xvfb xauth x11-apps imagemagick poppler-utils fonts-dejavu-core fonts-liberation2
-          libmodbus-dev locales ccache qt6-translations-l10n
+          libmodbus-dev locales ccache qt6-translations-l10n libxlsxwriter-dev unzip time
           desktop-file-utils appstream dpkg-dev)
 
 missing=()

@@ -6,6 +6,7 @@
 #include "cli/cli_command.h"
 #include "cli/hex_text.h"
 #include "cli/window_block_options.h"
+#include "params/block_checksum.h"
 #include "params/field_text_form.h"
 
 namespace orvadw::cli {
@@ -24,13 +25,17 @@ int run_show(CliContext& context) {
                 << list.block_length(options.block) << "; values beyond the data keep their initial texts\n";
   }
   for (const auto& line : FieldTextForm::lines(list, options.block)) context.out << line << "\n";
+  // The checksum a printed sheet of these values carries; encode skips it.
+  context.out << FieldTextForm::kCommentMark << block_checksum_text(list, {options.block}) << "\n";
   return 0;
 }
 
 CliCommandRegistration reg{{
     "show",
-    "show --window " + window_choice_text() + " --block ADDR HEX... [--language 1-4, default 2 English]",
-    "Decodes block bytes with a window's table and prints one \"key = value unit\" line per value.",
+    "show --window " + window_choice_text() +
+        " --block ADDR HEX... [--language 1-4, default 2 English]",
+    "Decodes block bytes with a window's table and prints one \"key = value unit\" line per value, "
+    "then the block's checksum.",
     run_show,
 }};
 

@@ -545,9 +545,9 @@ void CommunicatingDialog::apply_identification(const FileHeader& header) {
   }
 }
 
-std::optional<std::string> CommunicatingDialog::choose_save_path(const std::string& extension,
-                                                                 const std::string& filter,
-                                                                 const std::string& default_name) {
+std::optional<std::string> CommunicatingDialog::choose_save_path(
+    const std::string& extension, const std::string& filter, const std::string& default_name,
+    const std::vector<std::string>& also_accepted) {
   auto ask_path = [&]() -> std::optional<std::string> {
     FileDialogService::Request request;
     request.folder = QString::fromStdString(Configuration::instance().last_folder());
@@ -563,7 +563,7 @@ std::optional<std::string> CommunicatingDialog::choose_save_path(const std::stri
                                  text_of(kCautionCaptionId)) == MessageService::kYes;
   };
   std::optional<std::string> path =
-      orvadw::choose_save_path(extension, language(), ask_path, confirm_replace);
+      orvadw::choose_save_path(extension, language(), ask_path, confirm_replace, also_accepted);
   if (path) remember_folder(*path);
   return path;
 }

@@ -158,10 +158,12 @@ class CommunicatingDialog : public DialogRoot {
   std::string& file_path() { return file_path_; }
 
   // The save dialog with its own overwrite question and extension
-  // completion, in the last folder (updated on confirmation).
+  // completion, in the last folder (updated on confirmation). A name ending
+  // with one of also_accepted keeps that extension.
   std::optional<std::string> choose_save_path(const std::string& extension,
                                               const std::string& filter,
-                                              const std::string& default_name = {});
+                                              const std::string& default_name = {},
+                                              const std::vector<std::string>& also_accepted = {});
   // The open dialog in the last folder (updated on confirmation).
   std::optional<std::string> choose_open_path(const std::string& filter);
   // Text 77 and the system's description of the error, caption 74.

@@ -1,6 +1,6 @@
 #include "dialogs/differences_dialog.h"
 
-#include "dialogs/grid_window_printing.h"
+#include "dialogs/print_window.h"
 #include "dialogs/settings_family_dialog.h"
 #include "files/configuration.h"
 #include "params/window_table.h"
@@ -72,7 +72,9 @@ void DifferencesDialog::on_button_click(int control, qint64) {
 
 void DifferencesDialog::press_ok() { accept(); }
 
-int DifferencesDialog::press_print() { return print_differences_sheet(*this, fields(), true); }
+// The printed copy carries the unit-number and signature lines, which are
+// hidden on screen only.
+int DifferencesDialog::press_print() { return print_window(*this, true); }
 
 int show_parameter_differences_dialog(SettingsFamilyDialog& reference, SettingsFamilyDialog& actual) {
   if (reference.file_path().empty()) return -1;

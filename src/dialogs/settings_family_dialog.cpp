@@ -7,6 +7,7 @@
 
 #include "base/result_codes.h"
 #include "base/text_table.h"
+#include "dialogs/print_window.h"
 #include "dialogs/settings_family_hooks.h"
 #include "files/configuration.h"
 #include "files/save_path.h"
@@ -442,7 +443,7 @@ void SettingsFamilyDialog::press_print() {
 }
 
 int SettingsFamilyDialog::print_sheet(bool ask_printer) {
-  return print_parameter_sheet(*this, ask_printer);
+  return print_window(*this, ask_printer);
 }
 
 void SettingsFamilyDialog::press_compare() {

@@ -1,9 +1,9 @@
 #pragma once
 // What a settings-family window hands over to work that lives in its own
 // part of the program: showing the differences between a comparison copy and
-// the window that opened it, and printing the parameter sheet. Each is one
-// function that its part installs at start-up; until then the family is
-// told that nothing was done (-1), and acts as on a failure.
+// the window that opened it. It is one function that its part installs at
+// start-up; until then the family is told that nothing was done (-1), and
+// acts as on a failure.
 #include <functional>
 
 namespace orvadw {
@@ -15,15 +15,10 @@ class SettingsFamilyDialog;
 // pressed. 0 when the differences were shown.
 using ParameterCompareHook =
     std::function<int(SettingsFamilyDialog& reference, SettingsFamilyDialog& actual)>;
-// ask_printer: false in the read-and-print mode (the default printer, no
-// dialog). 0 when the sheet was printed.
-using ParameterPrintHook = std::function<int(SettingsFamilyDialog& dialog, bool ask_printer)>;
 
 // An empty function removes the hook.
 void install_parameter_compare_hook(ParameterCompareHook hook);
-void install_parameter_print_hook(ParameterPrintHook hook);
 
 int show_parameter_differences(SettingsFamilyDialog& reference, SettingsFamilyDialog& actual);
-int print_parameter_sheet(SettingsFamilyDialog& dialog, bool ask_printer);
 
 }  // namespace orvadw

@@ -36,6 +36,11 @@ bool ends_log(std::span<const std::uint8_t> entry) {
 }
 }  // namespace
 
+std::vector<std::string> logger_header(int language) {
+  return {text_of(kNumberText, language), text_of(kDateText, language),
+          text_of(kTimeText, language), text_of(kObturationText, language)};
+}
+
 LoggerTable::LoggerTable(ParameterFieldList& fields) : fields_(fields) {
   grid_ = field(kGridControl).grid();
   if (grid_ == nullptr) std::abort();  // the logger table always has its grid row
@@ -55,8 +60,7 @@ void LoggerTable::reset() {
   g.set_flat(true);
   for (int c = 0; c < kColumns; ++c) g.set_column_alignment(c, CellAlignment::kCentre);
   const int language = fields_.language();
-  g.set_row(0, {text_of(kNumberText, language), text_of(kDateText, language), text_of(kTimeText, language),
-                text_of(kObturationText, language)});
+  g.set_row(0, logger_header(language));
   g.clear_rows(1);
   entries_.assign(kRows, {});
 }

@@ -17,6 +17,11 @@
 
 namespace orvadw {
 
+// The table's header row in a language: number, date, time and obturation
+// time (texts 153, 51, 205, 210), as the window shows it and the export
+// writes it.
+std::vector<std::string> logger_header(int language);
+
 class LoggerTable {
  public:
   static constexpr int kGridControl = 1292;

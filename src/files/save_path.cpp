@@ -22,6 +22,18 @@ std::string complete_save_path(std::string_view path, std::string_view extension
   return out;
 }
 
+std::string complete_save_path(std::string_view path, std::string_view extension,
+                               const std::vector<std::string>& also_accepted) {
+  for (std::string_view other : also_accepted) {
+    if (!other.empty() && other.front() == '.') other.remove_prefix(1);
+    if (other.empty()) continue;
+    const std::string suffix = "." + std::string(other);
+    if (path.size() > suffix.size() && path.substr(path.size() - suffix.size()) == suffix)
+      return std::string(path);
+  }
+  return complete_save_path(path, extension);
+}
+
 std::string replace_question(std::string_view path, int language) {
   std::string out(path);
   out += " \n\n";
@@ -45,11 +57,12 @@ std::string folder_of(std::string_view path) {
 std::optional<std::string> choose_save_path(
     std::string_view extension, int language,
     const std::function<std::optional<std::string>()>& ask_path,
-    const std::function<bool(const std::string& question)>& confirm_replace) {
+    const std::function<bool(const std::string& question)>& confirm_replace,
+    const std::vector<std::string>& also_accepted) {
   for (;;) {
     std::optional<std::string> chosen = ask_path();
     if (!chosen) return std::nullopt;
-    std::string path = complete_save_path(*chosen, extension);
+    std::string path = complete_save_path(*chosen, extension, also_accepted);
     if (!file_exists_for_reading(path)) return path;
     if (confirm_replace(replace_question(path, language))) return path;
   }

@@ -116,7 +116,7 @@ int FieldTextForm::apply(ParameterFieldList& list, int block, const std::vector<
   for (std::size_t n = 0; n < text.size(); ++n) {
     std::string line = text[n];
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
-    if (line.find_first_not_of(" \t") == std::string::npos) continue;
+    if (line.find_first_not_of(" \t") == std::string::npos || line.front() == '#') continue;
     error = Error{static_cast<int>(n) + 1, line, {}};
 
     std::string key;

@@ -19,6 +19,9 @@ namespace orvadw {
 
 class FieldTextForm {
  public:
+  // A line starting with it is a comment (the checksum show prints last).
+  static constexpr const char* kCommentMark = "# ";
+
   // Keys of every field of the list, by position.
   static std::vector<std::string> keys(const ParameterFieldList& list);
 
@@ -30,10 +33,10 @@ class FieldTextForm {
     std::string line;
     std::string reason;
   };
-  // Applies the lines to the block's fields. Blank lines are skipped; a line
-  // whose key names no field of the block, or whose value a choice list does
-  // not hold, stops with -1 and the error filled in (fields set by earlier
-  // lines keep their new values).
+  // Applies the lines to the block's fields. Blank lines and lines starting
+  // with "#" are skipped; a line whose key names no field of the block, or
+  // whose value a choice list does not hold, stops with -1 and the error
+  // filled in (fields set by earlier lines keep their new values).
   static int apply(ParameterFieldList& list, int block, const std::vector<std::string>& text, Error& error);
 
   // The value of one field as the form shows it (without the unit).

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "dialogs/grid_window_printing.h"
 #include "params/window_table.h"
 #include "ui/dialog_template_registry.h"
 
@@ -37,7 +36,5 @@ int EscView::store_answer(int address, std::span<const std::uint8_t> bytes) {
   if (address == block::kEsc) tables_->fill(raw_blocks().image(address));
   return 0;
 }
-
-int EscView::print_sheet(bool ask_printer) { return print_esc_sheet(*this, fields(), ask_printer); }
 
 }  // namespace orvadw

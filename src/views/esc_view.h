@@ -32,7 +32,6 @@ class EscView : public SettingsFamilyDialog {
   // Both blocks are kept as received and decoded into the fields; block
   // 0xB00 also fills both tables.
   int store_answer(int address, std::span<const std::uint8_t> bytes) override;
-  int print_sheet(bool ask_printer) override;
 
  private:
   std::unique_ptr<EscTables> tables_;

@@ -129,12 +129,4 @@ void LoggerView::save() {
   show_button(kExportButton, true);
 }
 
-void LoggerView::print_view() {
-  // Filled by the printing work: table().grid(), rows 0 to 20.
-}
-
-void LoggerView::export_to_spreadsheet() {
-  // Filled by the export work: one data line per filled row of table().grid().
-}
-
 }  // namespace orvadw

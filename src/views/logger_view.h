@@ -31,10 +31,6 @@ class LoggerView : public OperatingView {
   const LoggerDownload* download() const { return download_.get(); }
   bool downloading() const { return download_ && !download_->finished(); }
 
-  // Filled by the print and export work: the rows of table().grid().
-  void print_view() override;
-  void export_to_spreadsheet() override;
-
   // Cancel, Escape and the close box end a download too: a dead line must
   // never hold the user in this window.
   void reject() override;

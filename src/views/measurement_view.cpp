@@ -191,16 +191,6 @@ void MeasurementView::end_recording() {
   set_record_status({});
 }
 
-void MeasurementView::print_view() {
-  // Filled by the printing work: the current sample from fields(), the
-  // chart from session().chart().
-}
-
-void MeasurementView::export_to_spreadsheet() {
-  // Filled by the export work: the samples of file_path() through
-  // file_session(), one data line each.
-}
-
 void MeasurementView::done(int result) {
   stop_polling();
   // A recording stops with the view; every whole sample is already on disk.

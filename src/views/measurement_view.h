@@ -38,11 +38,6 @@ class MeasurementView : public OperatingView {
   // Tries made to reopen a lost line so far.
   int reopen_tries() const;
 
-  // Filled by the print and export work: the current sample (the fields)
-  // and, in file mode, every sample of the file.
-  void print_view() override;
-  void export_to_spreadsheet() override;
-
   void done(int result) override;
 
  protected:

@@ -7,6 +7,8 @@
 #include <QStyle>
 #include <QTimer>
 
+#include "dialogs/export_records.h"
+#include "dialogs/print_window.h"
 #include "files/configuration.h"
 #include "files/save_path.h"
 #include "ui/button_icons.h"
@@ -192,6 +194,14 @@ void OperatingView::on_button_click(int control, qint64) {
     default:
       break;
   }
+}
+
+void OperatingView::print_view() {
+  print_window(*this, true);
+}
+
+void OperatingView::export_to_spreadsheet() {
+  export_records(*this);
 }
 
 int OperatingView::open_file(int& record_count) {

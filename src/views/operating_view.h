@@ -5,7 +5,7 @@
 // seven buttons of their templates (print, record or save, export and the
 // four sample buttons) with their icons; the link and record status texts;
 // the file-mode start (identification, title with the save date, record
-// count); and the two hooks that printing and spreadsheet export fill.
+// count); printing and the spreadsheet export of the view's file.
 #include <QPointer>
 #include <memory>
 #include <string>
@@ -60,11 +60,11 @@ class OperatingView : public CommunicatingDialog {
   // Set once the start-up ran (successfully or not).
   bool started() const { return started_; }
 
-  // Printing and spreadsheet export of what the view shows; the print and
-  // export work fills them (the cells come from the fields, never from the
-  // widgets).
-  virtual void print_view() = 0;
-  virtual void export_to_spreadsheet() = 0;
+  // The print button: the sheet of what the view shows (the current sample,
+  // the logger's table), from the fields, never from the widgets.
+  virtual void print_view();
+  // The export button: every record of the view's file to a spreadsheet.
+  virtual void export_to_spreadsheet();
 
   void done(int result) override;
 

@@ -34,6 +34,7 @@
 #include "ui/named_event.h"
 #include "ui/named_message_registry.h"
 #include "ui/number_field.h"
+#include "ui/printer_choice.h"
 
 namespace orvadw {
 namespace {
@@ -65,11 +66,9 @@ class SettingsFamilyTest : public ::testing::Test {
     PortMap::instance().set_device(kTapCom, test::WireTap::device(env.sim_name()));
     env.set_link(kTapCom - 1, 7, 1);  // 115200 baud, JBus number 1
     install_parameter_compare_hook({});
-    install_parameter_print_hook({});
   }
   void TearDown() override {
     install_parameter_compare_hook({});
-    install_parameter_print_hook({});
     master.disconnect();
   }
 
@@ -423,17 +422,23 @@ TEST_F(SettingsFamilyTest, ReadAndSaveWritesTheFileAndReadAndPrintHandsOverToPri
   image[15] &= 0x07;
   EXPECT_EQ(hex(record), hex(image));
 
-  // Printing without its part installed is a failure, not a silent OK.
+  // Without a default printer nothing is printed, and the window says so:
+  // a failure, not a silent OK.
+  PdfPrinterChoice printers(QString::fromStdString(path("sheet.pdf")));
+  ScopedPrinterChoice printer_scope(&printers);
+  printers.set_default_printer(false);
+  env.messages.clear();
   EXPECT_EQ(make<AnalogOutputDialog>(129)->exec(), QDialog::Rejected);
-  std::vector<bool> asked;
-  install_parameter_print_hook([&](SettingsFamilyDialog& dialog, bool ask_printer) {
-    EXPECT_EQ(dialog.window_key(), "analog");
-    asked.push_back(ask_printer);
-    return 0;
-  });
+  EXPECT_EQ(test::shown_texts(env.messages),
+            std::vector<QString>{QStringLiteral("You have no default printer!")});
+  EXPECT_TRUE(printers.files().empty());
+  // With one, the sheet goes to it without a dialog.
+  printers.set_default_printer(true);
   tap.log().clear();
   EXPECT_EQ(make<AnalogOutputDialog>(129)->exec(), QDialog::Accepted);
-  EXPECT_EQ(asked, std::vector<bool>{false});
+  EXPECT_EQ(printers.set_ups(), 0);
+  ASSERT_EQ(printers.files().size(), 1u);
+  EXPECT_GT(QFileInfo(printers.files()[0]).size(), 0);
   EXPECT_EQ(requests(), (std::vector<std::string>{"F3 FF00 25", "F3 0100 22", "F3 3000 7"}));
 }
 
