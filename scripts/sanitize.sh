@@ -9,9 +9,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-# Builds of a clone elsewhere hit the compiler cache filled here.
-export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
-export LANG=C.UTF-8 LC_ALL=
+# Builds of a clone elsewhere hit the compiler cache filled here: the
+# cache keys hold the paths below the root and the locale variables.
+export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1 LANG=C.UTF-8
+unset LC_ALL LC_CTYPE LC_MESSAGES
 jobs=$(nproc)
 ((jobs > 2)) && jobs=2
 
@@ -45,7 +46,8 @@ run_preset() {
   local status=0
   local labels='^(unit|pty|gui)$'
   [[ $preset == tsan ]] && labels='^(unit|pty)$'
-  (cd "$build" && ctest --output-on-failure --timeout 600 -j "$jobs" -L "$labels" "$@") || status=$?
+  # Tests run in a neutral locale; the locale tests switch on their own.
+  (cd "$build" && LC_ALL= ctest --output-on-failure --timeout 600 -j "$jobs" -L "$labels" "$@") || status=$?
   if compgen -G "$logs/report*" >/dev/null; then
     echo "sanitize.sh: $preset: sanitizer reports:" >&2
     cat "$logs"/report* >&2
