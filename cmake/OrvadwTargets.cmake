@@ -96,6 +96,7 @@ endfunction()
 # Every *_test.cpp of the current folder goes into one executable per label:
 #   *_pty_test.cpp -> label pty, *_gui_test.cpp -> gui, *_e2e_test.cpp -> e2e,
 #   any other *_test.cpp -> unit.
+# Labels left out of ORVADW_TEST_LABELS get no executable.
 # A gui executable gets a main that selects the offscreen platform. Every
 # executable links the helpers of tests/support (orvadw_test_support).
 function(orvadw_test_folder folder)
@@ -105,6 +106,9 @@ function(orvadw_test_folder folder)
   set(unit ${all})
   list(FILTER unit EXCLUDE REGEX "_(pty|gui|e2e)_test\\.cpp$")
   foreach(label unit pty gui e2e)
+    if(NOT label IN_LIST ORVADW_TEST_LABELS)
+      continue()
+    endif()
     if(label STREQUAL "unit")
       set(files ${unit})
     else()

@@ -12,8 +12,8 @@
 #include "cli/grid_text.h"
 #include "cli/instrument_identity.h"
 #include "cli/link_session.h"
-#include "cli/poll_signal.h"
 #include "files/logger_download.h"
+#include "link/poll_signal.h"
 #include "params/window_table.h"
 
 namespace orvadw::cli {

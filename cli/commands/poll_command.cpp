@@ -7,8 +7,8 @@
 #include "cli/cli_command.h"
 #include "cli/hex_text.h"
 #include "cli/link_session.h"
-#include "cli/poll_signal.h"
 #include "cli/read_request.h"
+#include "link/poll_signal.h"
 
 namespace orvadw::cli {
 

@@ -13,11 +13,11 @@
 #include "cli/cli_command.h"
 #include "cli/instrument_identity.h"
 #include "cli/link_session.h"
-#include "cli/poll_signal.h"
 #include "cli/stop_request.h"
 #include "files/measurement_recorder.h"
 #include "files/settings_store.h"
 #include "link/link_recovery.h"
+#include "link/poll_signal.h"
 #include "params/measurement_session.h"
 
 namespace orvadw::cli {
@@ -97,7 +97,6 @@ int run_record(CliContext& context) {
 
   int status = 0;
   bool line_down = false;
-  auto last_try = std::chrono::steady_clock::now() - LinkRecovery::kRetryPeriod;
   // The next answer, waited for in short slices so that a signal is heard:
   // false on a stop request or when the poll thread stopped reporting.
   const auto wait_answer = [&](long seen) {
@@ -126,11 +125,7 @@ int run_record(CliContext& context) {
       if (!line_down)
         context.err << "orvadw-cli: no answer (" << answer.last_result << "), still trying\n";
       line_down = true;
-      if (recovery.line_lost(answer.last_result) &&
-          std::chrono::steady_clock::now() - last_try >= LinkRecovery::kRetryPeriod) {
-        recovery.try_reopen();
-        last_try = std::chrono::steady_clock::now();
-      }
+      recovery.after_failed_poll(answer.last_result);
     } else {
       if (line_down) context.err << "orvadw-cli: the instrument answers again\n";
       line_down = false;

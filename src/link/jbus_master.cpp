@@ -330,10 +330,13 @@ void JBusMaster::poll_loop() {
     poll_cv_.wait(lock, [this] { return resume_ || !polling_.load(); });
     resume_ = false;
     if (!polling_.load()) break;
-    // A device that has gone away fails at once; keep such polls paced.
-    // (Told by the code: the port may be replaced by another thread now.)
+    // A device that has gone away, or a line that could not be opened again,
+    // fails at once; keep such polls paced. (Told by the code: the port may
+    // be replaced by another thread now.)
     auto period = std::chrono::milliseconds(period_ms_);
-    if (rc == result::kNoSuchPort) period = std::max(period, std::chrono::milliseconds(200));
+    if (rc == result::kNoSuchPort || rc == result::kPortNotOpened) {
+      period = std::max(period, std::chrono::milliseconds(200));
+    }
     poll_cv_.wait_for(lock, period, [this] { return !polling_.load(); });
   }
   poll_thread_running_.store(false);

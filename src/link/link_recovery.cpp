@@ -4,8 +4,12 @@
 
 namespace orvadw {
 
-LinkRecovery::LinkRecovery(JBusMaster& master, int port_number, int baud_index)
-    : master_(master), port_number_(port_number), baud_index_(baud_index) {}
+LinkRecovery::LinkRecovery(JBusMaster& master, int port_number, int baud_index,
+                           std::chrono::milliseconds retry_period)
+    : master_(master),
+      port_number_(port_number),
+      baud_index_(baud_index),
+      retry_period_(retry_period) {}
 
 bool LinkRecovery::line_lost(int poll_result) const {
   if (poll_result == result::kOk) return false;
@@ -19,6 +23,16 @@ int LinkRecovery::try_reopen() {
   const int rc = master_.connect(port_number_, baud_index_);
   if (rc != result::kOk) return rc;
   return master_.is_alive() ? result::kOk : result::kNoSuchPort;
+}
+
+bool LinkRecovery::after_failed_poll(int poll_result) {
+  if (!line_lost(poll_result)) return false;
+  const auto now = Clock::now();
+  if (tried_ && now - last_try_ < retry_period_) return false;
+  const int rc = try_reopen();
+  tried_ = true;
+  last_try_ = Clock::now();
+  return rc == result::kOk;
 }
 
 }  // namespace orvadw

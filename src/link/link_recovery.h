@@ -20,7 +20,8 @@ class LinkRecovery {
  public:
   static constexpr std::chrono::milliseconds kRetryPeriod{1000};
 
-  LinkRecovery(JBusMaster& master, int port_number, int baud_index);
+  LinkRecovery(JBusMaster& master, int port_number, int baud_index,
+               std::chrono::milliseconds retry_period = kRetryPeriod);
 
   // Whether a failed poll (its result code) means the line itself is gone.
   bool line_lost(int poll_result) const;
@@ -29,10 +30,20 @@ class LinkRecovery {
   int try_reopen();
   int tries() const { return tries_; }
 
+  // What a poller does with each failed poll: when the line itself is gone
+  // and the last try is at least a retry period old, one try. True when that
+  // try brought the line back.
+  bool after_failed_poll(int poll_result);
+
  private:
+  using Clock = std::chrono::steady_clock;
+
   JBusMaster& master_;
   int port_number_;
   int baud_index_;
+  std::chrono::milliseconds retry_period_;
+  Clock::time_point last_try_{};
+  bool tried_ = false;
   int tries_ = 0;
 };
 

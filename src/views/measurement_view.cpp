@@ -88,7 +88,6 @@ void MeasurementView::start_instrument_mode() {
     close_soon(Rejected);
     return;
   }
-  since_reopen_.start();
 }
 
 int MeasurementView::show_sample(int sample) {
@@ -146,12 +145,9 @@ void MeasurementView::on_poll_answer(const JBusMaster::PollRequest& answer) {
 
 void MeasurementView::recover_line(int poll_result) {
   if (!recovery_ || Configuration::instance().use_modem()) return;
-  if (!recovery_->line_lost(poll_result)) return;
   // The poll thread waits for this handler, so the line is free to reopen;
   // at most one try a second, the failed polls in between cost nothing.
-  if (since_reopen_.isValid() && since_reopen_.elapsed() < LinkRecovery::kRetryPeriod.count()) return;
-  recovery_->try_reopen();
-  since_reopen_.restart();
+  recovery_->after_failed_poll(poll_result);
 }
 
 void MeasurementView::recording_step() {

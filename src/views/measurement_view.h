@@ -6,7 +6,6 @@
 // answers again; in file mode it replays a recording sample by sample. The
 // steps themselves live below Qt (MeasurementSession, MeasurementRecorder,
 // SampleNavigator, LinkRecovery); this window only connects them.
-#include <QElapsedTimer>
 #include <memory>
 #include <string>
 
@@ -59,7 +58,6 @@ class MeasurementView : public OperatingView {
   MeasurementRecorder recorder_;
   SampleNavigator navigator_;
   std::unique_ptr<LinkRecovery> recovery_;
-  QElapsedTimer since_reopen_;
 };
 
 }  // namespace orvadw

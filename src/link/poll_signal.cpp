@@ -1,8 +1,8 @@
-#include "cli/poll_signal.h"
+#include "link/poll_signal.h"
 
 #include "link/jbus_master.h"
 
-namespace orvadw::cli {
+namespace orvadw {
 
 void PollSignal::post_message(std::string_view name, long, long) {
   if (name != JBusMaster::kNewFrameMessage) return;
@@ -23,9 +23,9 @@ long PollSignal::posted() const {
   return posted_;
 }
 
-}  // namespace orvadw::cli
+}  // namespace orvadw
 
-namespace orvadw::cli {
+namespace orvadw {
 
 std::chrono::milliseconds PollSignal::longest_poll(const JBusMaster& master) {
   return std::chrono::milliseconds(static_cast<long long>(master.retries()) *
@@ -33,4 +33,4 @@ std::chrono::milliseconds PollSignal::longest_poll(const JBusMaster& master) {
                                    5000);
 }
 
-}  // namespace orvadw::cli
+}  // namespace orvadw

@@ -1,7 +1,7 @@
 #pragma once
-// Where the master's poll thread reports to a command: each "WM_NEW_TRAME"
-// is counted and wakes the waiting main thread, as a window's event loop
-// would be woken.
+// Where the master's poll thread reports to a thread without an event loop
+// (a command, a test): each "WM_NEW_TRAME" is counted and wakes the waiting
+// thread, as a window's event loop would be woken.
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -10,10 +10,8 @@
 #include "link/notify_target.h"
 
 namespace orvadw {
-class JBusMaster;
-}
 
-namespace orvadw::cli {
+class JBusMaster;
 
 class PollSignal : public NotifyTarget {
  public:
@@ -34,4 +32,4 @@ class PollSignal : public NotifyTarget {
   long posted_ = 0;
 };
 
-}  // namespace orvadw::cli
+}  // namespace orvadw
