@@ -32,6 +32,7 @@
 #include "files/configuration.h"
 #include "link/port_map.h"
 #include "sim/simulated_instrument.h"
+#include "support/fresh_program_folder.h"
 #include "support/window_script.h"
 #include "tests/support/hex_bytes.h"
 #include "ui/choice_list.h"
@@ -79,12 +80,7 @@ class MainWindowE2eTest : public ::testing::Test {
     }
     ASSERT_TRUE(dir_.isValid());
     home_ = dir_.path().toStdString() + "/";
-    Configuration& configuration = Configuration::instance();
-    configuration.set_program_folder(home_);
-    configuration.set_search_path("");
-    configuration.set_last_folder("");
-    configuration.set_modem_connected(false);
-    PortMap::instance().clear();
+    test::use_fresh_program_folder(home_);
     // English, 115200 baud without the Bluetooth pauses, slave 1.
     IniFile file(home_ + "default.OrvadW10");
     ASSERT_EQ(file.write_text("Language", "Language", "1.000000"), 0);

@@ -32,6 +32,7 @@
 #include "link/port_map.h"
 #include "link/traffic_batch.h"
 #include "sim/simulated_instrument.h"
+#include "support/fresh_program_folder.h"
 #include "support/window_script.h"
 #include "tests/support/hex_bytes.h"
 #include "ui/dialog_template_registry.h"
@@ -56,12 +57,7 @@ class MainWindowTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
     home_ = dir_.path().toStdString() + "/";
-    Configuration& configuration = Configuration::instance();
-    configuration.set_program_folder(home_);
-    configuration.set_search_path("");
-    configuration.set_last_folder("");
-    configuration.set_modem_connected(false);
-    PortMap::instance().clear();
+    test::use_fresh_program_folder(home_);
     PortMap::instance().set_scan_devices(false);
     // English; 115200 baud without the Bluetooth pauses; slave 7.
     IniFile file(configuration_path());
