@@ -50,9 +50,19 @@ std::string header_text(const ParameterFieldList& header, int control_id) {
   return field != nullptr ? field->value_text() : std::string();
 }
 
-int read_window(BlockTransfer& transfer, InstrumentBlocks& blocks, ParameterFieldList& header,
-                const WindowTable& window, int language, const std::string& command,
-                std::ostream& err) {
+ParameterFieldList identification_fields(int language) {
+  WindowTable table;
+  if (!find_window("identification", language, table)) return ParameterFieldList(language);
+  return make_field_list(table, language);
+}
+
+int read_window(CliContext& context, const WindowTable& window, int language,
+                const std::string& command, ParameterFieldList& fields,
+                ParameterFieldList& header, RawBlockStore* received) {
+  std::ostream& err = context.err;
+  LinkSession session;
+  if (const int status = session.open(context.options, err); status != 0) return status;
+  BlockTransfer transfer = session_transfer(session, context.options);
   InstrumentBlocks identification(transfer, header);
   if (identification.read_block(block::kIdentification) != 0) {
     err << "orvadw-cli " << command << ": identification: ";
@@ -67,12 +77,14 @@ int read_window(BlockTransfer& transfer, InstrumentBlocks& blocks, ParameterFiel
     err << firmware.message << "\n";
     return -1;
   }
+  InstrumentBlocks blocks(transfer, fields);
   const SequenceOutcome read = read_sequence(window.read_sequence, blocks);
   if (!read.ok()) {
     err << "orvadw-cli " << command << ": block " << hex_address(read.failed_block) << ": ";
     report_result(err, blocks.last_code() != 0 ? blocks.last_code() : result::kNoAnswer);
     return -1;
   }
+  if (received != nullptr) *received = blocks.received();
   return 0;
 }
 

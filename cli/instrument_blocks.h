@@ -37,13 +37,19 @@ class InstrumentBlocks : public BlockAccess {
 // The block transfer of an open session with the command line's time-out.
 BlockTransfer session_transfer(LinkSession& session, const GlobalOptions& options);
 
-// Reads the identification block into header and refuses an instrument
-// whose firmware is not this program's, then reads the window's read
-// sequence into blocks' fields. 0, or -1 after the reason on err (prefixed
-// with "orvadw-cli <command>: ").
-int read_window(BlockTransfer& transfer, InstrumentBlocks& blocks, ParameterFieldList& header,
-                const WindowTable& window, int language, const std::string& command,
-                std::ostream& err);
+// The fields of the identification block a read fills (empty when its table
+// is missing, which the read then reports).
+ParameterFieldList identification_fields(int language);
+
+// What a window's own read does, from the command line: opens the line with
+// the global options, reads the identification block into header and refuses
+// an instrument whose firmware is not this program's, then reads the window's
+// read sequence into fields. The images as received go to *received when
+// asked for. 0; the session's status when the line does not open; or -1
+// after the reason on err (prefixed with "orvadw-cli <command>: ").
+int read_window(CliContext& context, const WindowTable& window, int language,
+                const std::string& command, ParameterFieldList& fields,
+                ParameterFieldList& header, RawBlockStore* received = nullptr);
 
 // The text of an identification field of header.
 std::string header_text(const ParameterFieldList& header, int control_id);

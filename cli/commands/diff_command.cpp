@@ -8,7 +8,6 @@
 
 #include "cli/cli_command.h"
 #include "cli/instrument_blocks.h"
-#include "cli/link_session.h"
 #include "cli/saved_window_options.h"
 #include "cli/window_file.h"
 #include "params/field_comparison.h"
@@ -32,15 +31,8 @@ SavedWindowSyntax syntax() {
 // The window's values as the instrument holds them.
 int read_instrument(CliContext& context, const WindowTable& window, ParameterFieldList& fields,
                     int lang) {
-  WindowTable header_table;
-  if (!find_window("identification", lang, header_table)) return kTrouble;
-  ParameterFieldList header = make_field_list(header_table, lang);
-  LinkSession session;
-  if (session.open(context.options, context.err) != 0) return kTrouble;
-  BlockTransfer transfer = session_transfer(session, context.options);
-  InstrumentBlocks blocks(transfer, fields);
-  return read_window(transfer, blocks, header, window, lang, "diff", context.err) == 0 ? 0
-                                                                                       : kTrouble;
+  ParameterFieldList header = identification_fields(lang);
+  return read_window(context, window, lang, "diff", fields, header) == 0 ? 0 : kTrouble;
 }
 
 int run_diff(CliContext& context) {

@@ -11,7 +11,6 @@
 #include "cli/cli_command.h"
 #include "cli/esc_tables_text.h"
 #include "cli/instrument_blocks.h"
-#include "cli/link_session.h"
 #include "params/field_text_form.h"
 #include "params/window_table.h"
 
@@ -31,21 +30,18 @@ int run_esc(CliContext& context) {
   }
   const int lang = static_cast<int>(language);
   const WindowTable window = esc_window(lang);
-  WindowTable header_table;
-  if (!find_window("identification", lang, header_table)) return 1;
   ParameterFieldList fields = make_field_list(window, lang);
-  ParameterFieldList header = make_field_list(header_table, lang);
-
-  LinkSession session;
-  if (const int status = session.open(context.options, context.err); status != 0) return status;
-  BlockTransfer transfer = session_transfer(session, context.options);
-  InstrumentBlocks blocks(transfer, fields);
-  if (read_window(transfer, blocks, header, window, lang, "esc", context.err) != 0) return 1;
+  ParameterFieldList header = identification_fields(lang);
+  RawBlockStore received;
+  if (const int status = read_window(context, window, lang, "esc", fields, header, &received);
+      status != 0) {
+    return status > 0 ? status : 1;
+  }
 
   for (int block : window.file_sequence) {
     for (const auto& line : FieldTextForm::lines(fields, block)) context.out << line << "\n";
   }
-  print_esc_tables(context.out, fields, blocks.received().image(block::kEsc));
+  print_esc_tables(context.out, fields, received.image(block::kEsc));
   return 0;
 }
 

@@ -11,10 +11,8 @@
 #include "base/text_table.h"
 #include "cli/cli_command.h"
 #include "cli/instrument_blocks.h"
-#include "cli/link_session.h"
 #include "cli/saved_window_options.h"
 #include "files/record_file_session.h"
-#include "link/block_transfer.h"
 #include "params/window_table.h"
 
 namespace orvadw::cli {
@@ -29,23 +27,21 @@ int run_save(CliContext& context) {
   std::string path = options.path;
 
   WindowTable window;
-  WindowTable header_table;
-  if (!find_window(key, lang, window) || !find_window("identification", lang, header_table)) {
+  if (!find_window(key, lang, window)) {
     context.err << "orvadw-cli save: the table of window " << key << " is missing\n";
     return 1;
   }
   ParameterFieldList fields = make_field_list(window, lang);
-  ParameterFieldList header = make_field_list(header_table, lang);
-
-  LinkSession session;
-  if (const int status = session.open(context.options, context.err); status != 0) return status;
-  BlockTransfer transfer = session_transfer(session, context.options);
+  ParameterFieldList header = identification_fields(lang);
 
   // Which instrument, and whether its data belong to this program; every
   // block is read before the file is touched, so a failed read leaves no
   // half-written file behind. The records are the images as received.
-  InstrumentBlocks blocks(transfer, fields);
-  if (read_window(transfer, blocks, header, window, lang, "save", context.err) != 0) return 1;
+  RawBlockStore received;
+  if (const int status = read_window(context, window, lang, "save", fields, header, &received);
+      status != 0) {
+    return status > 0 ? status : 1;
+  }
 
   FileServiceHooks hooks;
   hooks.show_error = [&context](const std::string& message, int) { context.err << message << "\n"; };
@@ -59,9 +55,8 @@ int run_save(CliContext& context) {
                           header_text(header, kSoftwareText)});
   std::vector<Bytes> records;
   for (int block : window.file_sequence) {
-    records.push_back(blocks.received().received(block)
-                          ? Bytes(blocks.received().image(block).begin(),
-                                  blocks.received().image(block).end())
+    records.push_back(received.received(block)
+                          ? Bytes(received.image(block).begin(), received.image(block).end())
                           : fields.register_image(block));
   }
   // One write of the whole file: a file already there is replaced only once
