@@ -30,9 +30,24 @@ Application::Application(QStringList arguments) : arguments_(std::move(arguments
   install_parameter_compare_hook(show_parameter_differences_dialog);
 }
 
-Application::~Application() { finish(); }
+Application::~Application() {
+  finish();
+  termination_.reset();
+}
+
+void Application::arm_termination() {
+  // Armed before anything slow happens at start-up: a request that comes
+  // while the configuration loads or the main window is built must still
+  // end the program through its normal end, not by the default action.
+  if (termination_) return;
+  termination_ = std::make_unique<TerminationSignal>([this] {
+    quit_requested_ = true;
+    if (quit_action_) quit_action_();
+  });
+}
 
 int Application::start() {
+  arm_termination();
   Configuration& configuration = Configuration::instance();
   const std::string handed_over =
       arguments_.isEmpty() ? std::string() : arguments_.front().toStdString();
@@ -80,13 +95,14 @@ int Application::run() {
   MainWindow& window = main_window();
   FirstPaintReport report;
   if (std::getenv("ORVADW_REPORT_SHOWN") != nullptr) window.installEventFilter(&report);
-  termination_ = std::make_unique<TerminationSignal>([this] { request_quit(); });
+  arm_termination();
+  quit_action_ = [this] { request_quit(); };
   // Modal to its own (empty) parent chain only: the frame monitor, a window
   // of its own, keeps taking clicks while the main window and the windows
   // it runs wait on each other.
   window.setWindowModality(Qt::WindowModal);
-  window.exec();
-  termination_.reset();
+  if (!quit_requested_) window.exec();
+  quit_action_ = nullptr;
   finish();
   return 0;
 }
@@ -99,9 +115,10 @@ int Application::run_window(const WindowRequest& request) {
   if (!file.empty()) Configuration::instance().set_last_folder(folder_of(file));
   std::unique_ptr<QDialog> window =
       factory->make(&main_window().master(), request.start_mode, nullptr, file);
-  termination_ = std::make_unique<TerminationSignal>([this] { request_quit(); });
-  const int result = window->exec();
-  termination_.reset();
+  arm_termination();
+  quit_action_ = [this] { request_quit(); };
+  const int result = quit_requested_ ? QDialog::Rejected : window->exec();
+  quit_action_ = nullptr;
   window.reset();
   finish();
   return result == QDialog::Accepted ? 0 : 1;
@@ -111,12 +128,11 @@ int Application::run_options() {
   JBusMaster master;
   master.set_answer_timeout(BlockTransfer::kReadTimeoutMs);
   OptionsDialog options(&master, nullptr);
-  termination_ = std::make_unique<TerminationSignal>([&options] {
-    // As the close box: nothing is written.
-    options.reject();
-  });
-  options.exec();
-  termination_.reset();
+  arm_termination();
+  // As the close box: nothing is written.
+  quit_action_ = [&options] { options.reject(); };
+  if (!quit_requested_) options.exec();
+  quit_action_ = nullptr;
   finish();
   return 0;
 }

@@ -6,6 +6,7 @@
 // with it the line) goes.
 #include <QPointer>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace orvadw {
@@ -50,7 +51,9 @@ class Application {
   void finish();
 
   // Stops the program from outside (a termination signal): the main window
-  // closes and run() returns through its normal end.
+  // closes and run() returns through its normal end. A termination signal
+  // is caught from start() until this object goes; one that came before a
+  // window ran keeps that window from opening at all.
   void request_quit();
 
   const QStringList& arguments() const { return arguments_; }
@@ -60,7 +63,12 @@ class Application {
   bool simulator_wanted_ = false;
   std::unique_ptr<BuiltinSimulator> simulator_;
   std::unique_ptr<MainWindow> window_;
+  void arm_termination();
+
   std::unique_ptr<TerminationSignal> termination_;
+  // What a termination signal does in the window now running.
+  std::function<void()> quit_action_;
+  bool quit_requested_ = false;
   bool finished_ = false;
 };
 

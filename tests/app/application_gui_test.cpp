@@ -160,7 +160,20 @@ TEST_F(ApplicationTest, ATerminationSignalLeavesThroughTheNormalEnd) {
   EXPECT_EQ(run_until(app, [](QDialog&) { std::raise(SIGTERM); }), 0);
   EXPECT_EQ(value(home_ + "default.OrvadW10", "File Save", "Path File Save"),
             home_ + "signalled/");
-  // Outside run() the program's handlers are gone again.
+}
+
+TEST_F(ApplicationTest, ATerminationSignalDuringStartUpEndsTheProgramOnceTheLoopRuns) {
+  {
+    Application app({});
+    ASSERT_EQ(app.start(), 0);
+    Configuration::instance().set_last_folder(home_ + "early/");
+    // Before the main window exists: the default action would kill the
+    // program here and lose the last folder.
+    std::raise(SIGTERM);
+    EXPECT_EQ(app.run(), 0);
+    EXPECT_EQ(value(home_ + "default.OrvadW10", "File Save", "Path File Save"), home_ + "early/");
+  }
+  // Once the program object is gone, so are its handlers.
   struct sigaction now {};
   ::sigaction(SIGTERM, nullptr, &now);
   EXPECT_EQ(now.sa_handler, SIG_DFL);
