@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -42,7 +43,7 @@ void Application::arm_termination() {
   if (termination_) return;
   termination_ = std::make_unique<TerminationSignal>([this] {
     quit_requested_ = true;
-    if (quit_action_) quit_action_();
+    request_quit();
   });
 }
 
@@ -96,13 +97,11 @@ int Application::run() {
   FirstPaintReport report;
   if (std::getenv("ORVADW_REPORT_SHOWN") != nullptr) window.installEventFilter(&report);
   arm_termination();
-  quit_action_ = [this] { request_quit(); };
   // Modal to its own (empty) parent chain only: the frame monitor, a window
   // of its own, keeps taking clicks while the main window and the windows
   // it runs wait on each other.
   window.setWindowModality(Qt::WindowModal);
-  if (!quit_requested_) window.exec();
-  quit_action_ = nullptr;
+  exec_running(window);
   finish();
   return 0;
 }
@@ -116,9 +115,7 @@ int Application::run_window(const WindowRequest& request) {
   std::unique_ptr<QDialog> window =
       factory->make(&main_window().master(), request.start_mode, nullptr, file);
   arm_termination();
-  quit_action_ = [this] { request_quit(); };
-  const int result = quit_requested_ ? QDialog::Rejected : window->exec();
-  quit_action_ = nullptr;
+  const int result = exec_running(*window);
   window.reset();
   finish();
   return result == QDialog::Accepted ? 0 : 1;
@@ -129,24 +126,46 @@ int Application::run_options() {
   master.set_answer_timeout(BlockTransfer::kReadTimeoutMs);
   OptionsDialog options(&master, nullptr);
   arm_termination();
-  // As the close box: nothing is written.
-  quit_action_ = [&options] { options.reject(); };
-  if (!quit_requested_) options.exec();
-  quit_action_ = nullptr;
+  // A stop request acts as the close box: nothing is written.
+  exec_running(options);
   finish();
   return 0;
 }
 
+int Application::exec_running(QDialog& window) {
+  // A request that came before the window ran keeps it from opening.
+  if (quit_requested_) return QDialog::Rejected;
+  running_ = &window;
+  const int result = window.exec();
+  running_ = nullptr;
+  return result;
+}
+
 void Application::request_quit() {
-  // Windows opened over the main one end first, as if cancelled; one that
-  // refuses (a transfer is running) stays, and the program ends after it.
+  if (running_.isNull()) return;
+  // Windows opened over the running one end first, as if cancelled. One in a
+  // transfer (its please-wait window is up, maybe in the read that opens
+  // it, before it is even shown) refuses: a transfer is not cut in the
+  // middle.
   for (int guard = 0; guard < 64; ++guard) {
     auto* top = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (top == nullptr || top == window_.get()) break;
+    if (top == nullptr || top == running_) break;
     top->reject();
     if (top->isVisible()) break;
   }
-  if (window_) window_->done(QDialog::Rejected);
+  if (running_ != window_.get()) {
+    running_->reject();
+  } else if (!main_window_told_) {
+    // The main window ends once what runs over it has.
+    main_window_told_ = true;
+    window_->done(QDialog::Rejected);
+  }
+  // The request stands until the program's own loop has returned: what
+  // refused is asked again shortly, so the program ends as soon as the
+  // transfer has.
+  if (termination_) {
+    QTimer::singleShot(kQuitRetryMs, termination_.get(), [this] { request_quit(); });
+  }
 }
 
 void Application::finish() {

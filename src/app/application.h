@@ -4,9 +4,9 @@
 // the current configuration, then the main window run modally until the
 // program ends; at the end the last folder is saved and the main window (and
 // with it the line) goes.
+#include <QDialog>
 #include <QPointer>
 #include <QStringList>
-#include <functional>
 #include <memory>
 
 namespace orvadw {
@@ -50,10 +50,12 @@ class Application {
   // Saves the last folder and destroys the main window. Runs once.
   void finish();
 
-  // Stops the program from outside (a termination signal): the main window
-  // closes and run() returns through its normal end. A termination signal
-  // is caught from start() until this object goes; one that came before a
-  // window ran keeps that window from opening at all.
+  // Stops the program from outside (a termination signal): the running
+  // window closes and run() (or run_window, run_options) returns through its
+  // normal end. A termination signal is caught from start() until this
+  // object goes; one that came before a window ran keeps that window from
+  // opening at all; one that meets a transfer ends the program right after
+  // it.
   void request_quit();
 
   const QStringList& arguments() const { return arguments_; }
@@ -66,9 +68,15 @@ class Application {
   void arm_termination();
 
   std::unique_ptr<TerminationSignal> termination_;
-  // What a termination signal does in the window now running.
-  std::function<void()> quit_action_;
+  // Runs window modally as the program's own window, unless a stop request
+  // came first (then Rejected without showing it).
+  int exec_running(QDialog& window);
+  static constexpr int kQuitRetryMs = 100;
+
+  // The window whose loop is the program's now.
+  QPointer<QDialog> running_;
   bool quit_requested_ = false;
+  bool main_window_told_ = false;
   bool finished_ = false;
 };
 

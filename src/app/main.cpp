@@ -8,6 +8,7 @@
 
 #include "app/application.h"
 #include "app/print_entry.h"
+#include "app/termination_signal.h"
 #include "app/window_entry.h"
 
 namespace {
@@ -88,7 +89,16 @@ int main(int argc, char** argv) {
   orvadw::Application application(start->rest);
   if (start->simulator) application.use_simulator();
   application.start();
-  if (start->print) return orvadw::run_print_entry(*start->print);
-  if (start->window) return application.run_window(*start->window);
-  return start->options_only ? application.run_options() : application.run();
+  int status = 0;
+  if (start->print) {
+    status = orvadw::run_print_entry(*start->print);
+  } else if (start->window) {
+    status = application.run_window(*start->window);
+  } else {
+    status = start->options_only ? application.run_options() : application.run();
+  }
+  application.finish();
+  // Everything is saved; what is left is taking the program apart.
+  orvadw::exit_on_termination_signal(status);
+  return status;
 }

@@ -7,12 +7,14 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 
 namespace orvadw {
 
 namespace {
 
 std::atomic<int> write_end{-1};
+std::atomic<int> ending_status{0};
 
 extern "C" void on_termination(int) {
   const int saved = errno;
@@ -25,12 +27,19 @@ extern "C" void on_termination(int) {
   errno = saved;
 }
 
+extern "C" void on_termination_while_ending(int) { ::_exit(ending_status.load()); }
+
 void set_handler(int signal_number, void (*handler)(int)) {
   struct sigaction action {};
   action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   ::sigaction(signal_number, &action, nullptr);
+}
+
+bool ours(int signal_number) {
+  struct sigaction now {};
+  return ::sigaction(signal_number, nullptr, &now) == 0 && now.sa_handler == on_termination;
 }
 
 }  // namespace
@@ -48,10 +57,20 @@ TerminationSignal::TerminationSignal(std::function<void()> on_signal, QObject* p
   set_handler(SIGINT, on_termination);
 }
 
+void exit_on_termination_signal(int status) {
+  ending_status.store(status);
+  // What the program has said must not be lost with the buffers.
+  std::fflush(stdout);
+  std::fflush(stderr);
+  set_handler(SIGTERM, on_termination_while_ending);
+  set_handler(SIGINT, on_termination_while_ending);
+}
+
 TerminationSignal::~TerminationSignal() {
   if (write_end.load() == fds_[1]) {
-    set_handler(SIGTERM, SIG_DFL);
-    set_handler(SIGINT, SIG_DFL);
+    for (const int signal_number : {SIGTERM, SIGINT}) {
+      if (ours(signal_number)) set_handler(signal_number, SIG_DFL);
+    }
     write_end.store(-1);
   }
   delete notifier_;

@@ -109,15 +109,15 @@ class Program {
   // True when it ended within the limit; status() then tells how.
   bool wait_exit(Clock::duration limit) {
     const auto deadline = Clock::now() + limit;
-    while (Clock::now() < deadline) {
+    for (;;) {
       const pid_t done = ::waitpid(pid_, &status_, WNOHANG);
       if (done == pid_) {
         exited_ = true;
         return true;
       }
+      if (Clock::now() >= deadline) return false;
       std::this_thread::sleep_for(milliseconds(50));
     }
-    return false;
   }
   int status() const { return status_; }
 
@@ -304,6 +304,30 @@ TEST_F(ProgramE2eTest, TheWindowEntryOpensTheViewsOnTheirFiles) {
   Program unknown(program_, {"--window", "nothing"}, home_);
   ASSERT_TRUE(unknown.wait_exit(seconds(30)));
   EXPECT_EQ(WEXITSTATUS(unknown.status()), 2);
+}
+
+// A stop request repeated while the program is on its way out (a second
+// Ctrl+C, a service manager insisting) must not kill it by signal: it still
+// ends with its own status.
+TEST_F(ProgramE2eTest, RepeatedStopRequestsStillEndTheProgramNormally) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> starts = {
+      {{"--options"}, text_of(199, kFrench)}, {{}, "OrvadW 10c   -   default"}};
+  for (const auto& [args, title] : starts) {
+    SCOPED_TRACE(title);
+    Program program(program_, args, home_);
+    start_and_see_window(program, title);
+    if (HasFatalFailure()) return;
+    const auto deadline = Clock::now() + seconds(30);
+    bool ended = false;
+    while (!ended && Clock::now() < deadline) {
+      ::kill(program.pid(), SIGTERM);
+      std::this_thread::sleep_for(milliseconds(1));
+      ended = program.wait_exit(milliseconds(0));
+    }
+    ASSERT_TRUE(ended) << "the program did not end";
+    ASSERT_TRUE(WIFEXITED(program.status())) << "ended by signal " << WTERMSIG(program.status());
+    EXPECT_EQ(WEXITSTATUS(program.status()), 0);
+  }
 }
 
 // The program on its built-in simulated instrument says so in its title;

@@ -20,6 +20,9 @@
 #include <functional>
 #include <sys/stat.h>
 
+#include "app/window_entry.h"
+#include "support/signal_during_transfer.h"
+#include "support/window_script.h"
 #include "views/main_window.h"
 #include "base/ini_file.h"
 #include "base/text_table.h"
@@ -177,6 +180,23 @@ TEST_F(ApplicationTest, ATerminationSignalDuringStartUpEndsTheProgramOnceTheLoop
   struct sigaction now {};
   ::sigaction(SIGTERM, nullptr, &now);
   EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+// One window alone from the command line, asked to stop while its first read
+// runs on the built-in simulated instrument: it ends right after the read,
+// as if cancelled, without anyone closing it.
+TEST_F(ApplicationTest, AStopRequestDuringAWindowsFirstReadEndsItOnceTheReadIsDone) {
+  ScriptedMessageService messages;
+  ScopedMessageService scoped(&messages);
+  Application app({});
+  app.use_simulator();
+  ASSERT_EQ(app.start(), 0);
+  test::SignalDuringTransfer stop;
+  test::Watchdog watchdog(std::chrono::seconds(20));
+  EXPECT_EQ(app.run_window(WindowRequest{QStringLiteral("settings"), 1, {}}), 1);
+  EXPECT_TRUE(stop.raised());
+  EXPECT_FALSE(watchdog.fired()) << "the window stayed open after the read";
+  EXPECT_TRUE(messages.shown().empty()) << "the read itself went through";
 }
 
 TEST_F(ApplicationTest, WithTheModemInUseAConnectDialsThroughTheModemWindow) {

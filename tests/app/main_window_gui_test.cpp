@@ -33,6 +33,7 @@
 #include "link/traffic_batch.h"
 #include "sim/simulated_instrument.h"
 #include "support/fresh_program_folder.h"
+#include "support/signal_during_transfer.h"
 #include "support/window_script.h"
 #include "tests/support/hex_bytes.h"
 #include "ui/dialog_template_registry.h"
@@ -88,6 +89,15 @@ class MainWindowTest : public ::testing::Test {
 
   // Runs the command as its menu item does (posted), and the script while it runs.
   static bool command(MainWindow& window, const char* message, WindowScript& script) {
+    QAction* item = menu_item(window, message);
+    if (item == nullptr) {
+      ADD_FAILURE() << "no menu item for " << message;
+      return false;
+    }
+    item->trigger();
+    return script.run();
+  }
+  static QAction* menu_item(MainWindow& window, const char* message) {
     QAction* item = nullptr;
     for (QAction* popup : window.menu_bar()->actions()) {
       for (QAction* action : popup->menu()->actions()) {
@@ -99,12 +109,7 @@ class MainWindowTest : public ::testing::Test {
         }
       }
     }
-    if (item == nullptr) {
-      ADD_FAILURE() << "no menu item for " << message;
-      return false;
-    }
-    item->trigger();
-    return script.run();
+    return item;
   }
 
   QTemporaryDir dir_;
@@ -389,6 +394,23 @@ TEST_F(MainWindowTest, InitializationSendsTheFactoryValuesToSlaveZeroAndLeavesTh
   EXPECT_TRUE(written.count(0x3000));
   // The output points' factory values: 1160 and 60500, twice.
   EXPECT_EQ(test::hex(instrument().registers(0x3000, 7)), "00 00 00 00 00 00 04 88 EC 54 04 88 EC 54");
+}
+
+// A stop request (a session ending) while a window reads the instrument:
+// the read is not cut, and the window and the program end right after it
+// without anyone closing them.
+TEST_F(MainWindowTest, AStopRequestDuringAReadEndsTheProgramOnceTheReadIsComplete) {
+  MainWindow& window = start();
+  auto traffic = std::make_shared<TrafficBatch>();
+  window.master().set_traffic_tap(traffic);
+  test::SignalDuringTransfer stop;
+  test::Watchdog watchdog(std::chrono::seconds(20));
+  QTimer::singleShot(0, [&] { menu_item(window, msg::kMenuSettings)->trigger(); });
+  EXPECT_EQ(app_->run(), 0);
+  EXPECT_TRUE(stop.raised());
+  EXPECT_FALSE(watchdog.fired()) << "a window stayed open after the read";
+  EXPECT_EQ(blocks_read(*traffic), std::vector<int>{0x1000});
+  EXPECT_TRUE(messages_.shown().empty());
 }
 
 TEST_F(MainWindowTest, TheFrameMonitorShowsPausesSavesAndClearsTheTraffic) {

@@ -79,6 +79,21 @@ bool WindowScript::run() {
   return !failed_;
 }
 
+Watchdog::Watchdog(std::chrono::milliseconds limit) : timer_(new QTimer) {
+  timer_->setSingleShot(true);
+  QObject::connect(timer_, &QTimer::timeout, [this] {
+    fired_ = true;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (auto* dialog = qobject_cast<QDialog*>(window); dialog != nullptr && dialog->isVisible()) {
+        dialog->done(QDialog::Rejected);
+      }
+    }
+  });
+  timer_->start(limit);
+}
+
+Watchdog::~Watchdog() { delete timer_; }
+
 QMenu* open_popup() { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }
 
 void open_menu_by_keys(QWidget* window, const QString& title) {

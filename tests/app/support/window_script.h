@@ -20,6 +20,7 @@
 #include <vector>
 
 class QMenu;
+class QTimer;
 class QWidget;
 
 namespace orvadw::test {
@@ -58,6 +59,22 @@ class WindowScript {
   bool failed_ = false;
   Clock::time_point step_started_;
   std::string failure_;
+};
+
+// For a test whose program loop must end by itself: past the limit every
+// window still shown is closed, as if cancelled, so that the loops unwind
+// and the test fails instead of hanging.
+class Watchdog {
+ public:
+  explicit Watchdog(std::chrono::milliseconds limit);
+  ~Watchdog();
+  Watchdog(const Watchdog&) = delete;
+  Watchdog& operator=(const Watchdog&) = delete;
+  bool fired() const { return fired_; }
+
+ private:
+  QTimer* timer_;
+  bool fired_ = false;
 };
 
 // The window on top of the modal stack when it is a T, else nullptr.
